@@ -1,0 +1,23 @@
+# Front door: `make test` configures, builds with two jobs and runs every test.
+BUILD ?= build
+JOBS  ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build test demo clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,26 @@
+#!/bin/sh
+# Checks the build dependencies; as root it installs what is missing from
+# Debian's packages, otherwise it names the command to run.
+set -e
+
+missing=""
+command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
+command -v g++ >/dev/null 2>&1 || missing="$missing g++"
+command -v make >/dev/null 2>&1 || missing="$missing make"
+[ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
+[ -f /usr/include/gmock/gmock.h ] || missing="$missing libgmock-dev"
+command -v unshare >/dev/null 2>&1 || missing="$missing util-linux"
+
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing build dependencies:$missing" >&2
+  echo "Install them with: sudo apt-get install -y$missing" >&2
+  exit 1
+fi
+
+echo "Installing build dependencies:$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq $missing
