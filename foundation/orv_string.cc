@@ -1,0 +1,298 @@
+#include "foundation/orv_string.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Working-buffer limit of getSubStr, lowerCase and upperCase.
+const size_t kMaxWorkChars = 1023;
+
+std::string upperText(const std::string& s) {
+  std::string r(s);
+  for (char& c : r) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return r;
+}
+
+int caseInsensitiveCompare(const OrvString& a, const OrvString& b) {
+  return strcmp(upperText(a.getValue()).c_str(), upperText(b.getValue()).c_str());
+}
+
+}  // namespace
+
+OrvString::OrvString() {}
+
+OrvString::OrvString(const char* s) { setValue(s); }
+
+OrvString::OrvString(const OrvString& other) { setValue(other.getValue()); }
+
+OrvString::OrvString(int size) {
+  if (size > 0) {
+    value_.reserve(size);
+    work_.reserve(size);
+    token_.reserve(size);
+  }
+}
+
+OrvString::~OrvString() { freeMemory(); }
+
+void OrvString::freeMemory() {
+  value_.clear();
+  work_.clear();
+  token_.clear();
+  workPos_ = 0;
+  length_ = 0;
+}
+
+void OrvString::setValue(const char* s) {
+  // Copy first: s may point into this string's own buffers.
+  std::string text(s ? s : "");
+  freeMemory();
+  value_ = text;
+  work_ = text;
+  workPos_ = 0;
+  length_ = static_cast<int>(value_.size());
+}
+
+OrvString& OrvString::operator=(const OrvString& other) {
+  if (this == &other) return *this;
+  if (length_ != other.length_) {
+    endOfTokens_ = 0;
+    setValue(other.getValue());
+  } else {
+    value_ = other.value_;
+  }
+  return *this;
+}
+
+OrvString& OrvString::operator=(const char* s) {
+  if (s == nullptr) {
+    setValue("");
+  } else if (strlen(s) == static_cast<size_t>(length_)) {
+    value_.assign(s, length_);
+  } else {
+    setValue(s);
+  }
+  return *this;
+}
+
+OrvString& OrvString::operator=(int n) {
+  char buf[32];
+  snprintf(buf, sizeof(buf), "%d", n);
+  return *this = static_cast<const char*>(buf);
+}
+
+OrvString& OrvString::operator=(char c) {
+  char buf[2] = {c, '\0'};
+  return *this = static_cast<const char*>(buf);
+}
+
+char* OrvString::operator[](int i) {
+  if (i < 0 || i > length_) return nullptr;
+  return &value_[i];
+}
+
+const char* OrvString::operator[](int i) const {
+  if (i < 0 || i > length_) return nullptr;
+  return value_.c_str() + i;
+}
+
+int OrvString::getSubStr(int from, int to, OrvString& out) const {
+  if (from < 0 || from > to || from >= length_) return 0;
+  if (to >= length_) to = length_ - 1;
+  size_t count = static_cast<size_t>(to - from + 1);
+  if (count > kMaxWorkChars) count = kMaxWorkChars;
+  out = value_.substr(from, count).c_str();
+  return 1;
+}
+
+int OrvString::contains(const char* needle) const {
+  if (needle == nullptr) return 0;
+  return strstr(value_.c_str(), needle) != nullptr ? 1 : 0;
+}
+
+OrvString& OrvString::operator+=(const OrvString& other) {
+  OrvString joined(length_ + other.length_);
+  joined.setValue((value_ + other.value_).c_str());
+  return *this = joined;
+}
+
+OrvString& OrvString::operator+=(int n) {
+  char buf[32];
+  snprintf(buf, sizeof(buf), "%d", n);
+  return *this += OrvString(static_cast<const char*>(buf));
+}
+
+OrvString& OrvString::operator+=(char c) {
+  char buf[2] = {c, '\0'};
+  return *this += OrvString(static_cast<const char*>(buf));
+}
+
+void OrvString::concat(const char* a, const char* b) {
+  std::string joined(a ? a : "");
+  joined += (b ? b : "");
+  *this = joined.c_str();
+}
+
+void OrvString::toLowerCase() {
+  for (int i = 0; i < length_; ++i)
+    value_[i] = static_cast<char>(tolower(static_cast<unsigned char>(value_[i])));
+}
+
+void OrvString::toUpperCase() {
+  for (int i = 0; i < length_; ++i)
+    value_[i] = static_cast<char>(toupper(static_cast<unsigned char>(value_[i])));
+}
+
+OrvString OrvString::lowerCase() const {
+  std::string r = value_.substr(0, kMaxWorkChars);
+  for (char& c : r) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return OrvString(r.c_str());
+}
+
+OrvString OrvString::upperCase() const {
+  return OrvString(upperText(value_.substr(0, kMaxWorkChars)).c_str());
+}
+
+void OrvString::trimLeft() {
+  size_t i = 0;
+  while (i < value_.size() && (value_[i] == ' ' || value_[i] == '\t')) ++i;
+  if (i > 0) setValue(value_.substr(i).c_str());
+}
+
+void OrvString::trimRight() {
+  size_t n = value_.size();
+  while (n > 0) {
+    char c = value_[n - 1];
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') break;
+    --n;
+  }
+  if (n < value_.size()) setValue(value_.substr(0, n).c_str());
+}
+
+void OrvString::trim() {
+  trimLeft();
+  trimRight();
+}
+
+int OrvString::isNumeric() const {
+  for (char c : value_)
+    if (c < '0' || c > '9') return 0;
+  return 1;
+}
+
+int OrvString::isDigit() const {
+  for (int i = 0; i < length_; ++i)
+    if (!isdigit(static_cast<unsigned char>(value_[i]))) return 0;
+  return 1;
+}
+
+int OrvString::_atoi() const { return atoi(value_.c_str()); }
+
+char* OrvString::setToken(size_t from, size_t count) {
+  token_.assign(work_, from, count);
+  return &token_[0];
+}
+
+char* OrvString::strTok(const char* delimiters, int reset) {
+  if (reset) {
+    work_ = value_;
+    workPos_ = 0;
+  }
+  const char* delims = delimiters ? delimiters : "";
+  // Skip leading delimiters; empty tokens are never returned.
+  while (workPos_ < work_.size() && strchr(delims, work_[workPos_]) != nullptr &&
+         work_[workPos_] != '\0')
+    ++workPos_;
+  if (workPos_ >= work_.size()) {
+    work_.clear();
+    workPos_ = 0;
+    return nullptr;
+  }
+  size_t p = work_.find_first_of(delims, workPos_);
+  if (*delims == '\0' || p == std::string::npos) {
+    char* tok = setToken(workPos_, std::string::npos);
+    work_.clear();
+    workPos_ = 0;
+    return tok;
+  }
+  size_t count = p - workPos_;
+  if ((work_[p] == '\n' || work_[p] == '\r') && work_[p - 1] == '\r') --count;
+  char* tok = setToken(workPos_, count);
+  workPos_ = p + 1;
+  return tok;
+}
+
+char* OrvString::strToken(const char* delimiter, int reset) {
+  if (reset) {
+    endOfTokens_ = 0;
+    work_ = value_;
+    workPos_ = 0;
+  }
+  // An empty delimiter never matches: it would hand out "" forever.
+  size_t p = std::string::npos;
+  if (delimiter != nullptr && *delimiter != '\0') p = work_.find(delimiter, workPos_);
+  if (p != std::string::npos) {
+    char* tok = setToken(workPos_, p - workPos_);
+    workPos_ = p + strlen(delimiter);
+    return tok;
+  }
+  endOfTokens_ = 1;
+  if (workPos_ >= work_.size()) {
+    work_.clear();
+    workPos_ = 0;
+    return nullptr;
+  }
+  char* tok = setToken(workPos_, std::string::npos);
+  work_.clear();
+  workPos_ = 0;
+  return tok;
+}
+
+void OrvString::tokenReplacement(const char* token, const char* replacement) {
+  const char* rep = replacement ? replacement : "";
+  const char* t = strToken(token, 1);
+  std::string result(t ? t : "");
+  while (!strTokenEndOfStr()) {
+    result += rep;
+    t = strToken(token, 0);
+    result += (t ? t : "");
+  }
+  setValue(result.c_str());
+}
+
+std::ostream& operator<<(std::ostream& os, const OrvString& s) { return os << s.getValue(); }
+
+OrvString operator+(const OrvString& a, const OrvString& b) {
+  OrvString r(a);
+  r += b;
+  return r;
+}
+
+OrvString operator+(const OrvString& a, const char* b) {
+  if (b == nullptr) return OrvString(a);
+  return a + OrvString(b);
+}
+
+OrvString operator+(const char* a, const OrvString& b) { return OrvString(a) + b; }
+
+OrvString operator+(const OrvString& a, int n) {
+  OrvString r(a);
+  r += n;
+  return r;
+}
+
+bool operator==(const OrvString& a, const OrvString& b) {
+  return strcmp(a.getValue(), b.getValue()) == 0;
+}
+bool operator==(const OrvString& a, const char* b) { return strcmp(a.getValue(), b ? b : "") == 0; }
+bool operator==(const char* a, const OrvString& b) { return b == a; }
+bool operator!=(const OrvString& a, const OrvString& b) { return !(a == b); }
+bool operator!=(const OrvString& a, const char* b) { return !(a == b); }
+bool operator!=(const char* a, const OrvString& b) { return !(b == a); }
+bool operator<(const OrvString& a, const OrvString& b) { return caseInsensitiveCompare(a, b) < 0; }
+bool operator>(const OrvString& a, const OrvString& b) { return caseInsensitiveCompare(a, b) > 0; }
+bool operator<=(const OrvString& a, const OrvString& b) { return !(a > b); }
+bool operator>=(const OrvString& a, const OrvString& b) { return !(a < b); }
