@@ -1,0 +1,84 @@
+// OrvBase: the start-up driver of rcgate.
+//
+// One instance per run.  jxOrvStart() runs three stages, each only when the
+// one before succeeded; the first failure decides the exit code:
+//   stage 1 earlySetups():  object database, rule table, argument check,
+//                           package configuration            (0 ok, 2 fail)
+//   stage 2 startUpInit():  host info, configuration context, force flag,
+//                           start-up mode, site, controller,
+//                           action table                      (0 ok, 2 fail)
+//   stage 3 doOnlineResource(): discover, report, decide, act, report again.
+// Exit codes: 0 and 3 the package may start here, 2 not on this node,
+// 1 not at all (an action result outside 0..4 is passed through).
+
+#ifndef RCGATE_ORV_BASE_H_
+#define RCGATE_ORV_BASE_H_
+
+#include "foundation/logger.h"
+#include "foundation/orv_list.h"
+#include "foundation/orv_string.h"
+#include "objectdb/orv_type.h"
+
+class OrvObjectDb;
+class OrvRuleDb;
+class OrvRCVexa;
+
+class OrvBase {
+ public:
+  OrvBase();
+  ~OrvBase();
+  OrvBase(const OrvBase&) = delete;
+  OrvBase& operator=(const OrvBase&) = delete;
+
+  int isGood() const { return good; }
+  int badArgs() const { return badArguments; }
+
+  // Runs stages 1 to 3 and returns the exit code.
+  int jxOrvStart(int argc, char** argv);
+
+  int earlySetups(int argc, char** argv);
+  int clSetSearchObject();
+  int startUpInit();
+  // Records "LocalHostName", "LocalOsName" and "LocalOsVersion"; 1 when all
+  // three were set.
+  int setHostInfo();
+  // Fills caFunctionList with the 51 takeover actions, in table order.
+  void loadCaFunctionList();
+  int doOnlineResource();
+  int fillObjectDb();
+  // Evaluates the rule table and stores the chosen action in
+  // "StatusActionFunction"; 0 when the decision failed.
+  int ruleEngine();
+  // Calls the stored action (or the fallback) and returns its result code.
+  int executeTakeover();
+  void clUsage();
+
+  // Read-only views for the dry-run tool and the tests.
+  OrvObjectDb* getObjectDb() const { return objectDb; }
+  OrvRuleDb* getRuleDb() const { return ruleDb; }
+  OrvRCVexa* getController() const { return controller; }
+  const OrvList<OrvActionVal>& getCaFunctionList() const { return caFunctionList; }
+
+  // The stages of a dry run: stage 1 and 2 without consuming the FORCEFLAG
+  // file (rcplan reports it instead).
+  void setForceFlagCheck(int on) { forceFlagCheck = on; }
+
+ private:
+  OrvObjectDb* objectDb;
+  OrvRuleDb* ruleDb;
+  Logger* logger;
+  OrvString searchObjectName;
+  int good;
+  int forceFlagCheck;
+  int badArguments;
+  OrvRCVexa* controller;
+  OrvList<OrvActionVal> caFunctionList;
+  OrvString packageDir;
+};
+
+// The fixed texts of the run, shared with the dry-run tool.
+extern const char kOrvBeginMessage[];
+extern const char kOrvEndMessage[];
+extern const char kOrvManualIntervention[];
+
+#endif  // RCGATE_ORV_BASE_H_
