@@ -1,0 +1,44 @@
+// Arithmetic of the controller's timed waits, kept apart from the array
+// work so that it can be checked on its own.
+//
+// All timed waits of one rcgate run share one clock: the controller's
+// waitStartTime, set by the first wait.  Elapsed time is the wall-clock
+// difference (time()/difftime) in whole seconds; the waits sleep with the
+// plain sleep() between polls.
+
+#ifndef CONTROLLER_WAITS_H_
+#define CONTROLLER_WAITS_H_
+
+#include <ctime>
+
+#include "foundation/orv_string.h"
+
+namespace orv_waits {
+
+// Seconds between two polls of every polling wait.
+constexpr unsigned kPollSeconds = 10;
+
+// Link-down wait bounds (seconds): the default and the accepted range.
+constexpr int kLinkDownDefault = 250;
+constexpr int kLinkDownMin = 200;
+constexpr int kLinkDownMax = 400;
+
+// Starts the shared clock when it has not started yet (start == 0) and
+// returns the whole seconds elapsed on it at `now`.  A clock that seems to
+// run backwards counts as 0 elapsed.
+long startAndElapsed(time_t& start, time_t now);
+
+// Whole seconds from start to now (0 when now is before start).
+long elapsedSeconds(time_t start, time_t now);
+
+// Reads the text of the link-down time-out setting.  Returns 1 and value
+// when the text (trimmed) is a plain non-negative number that fits an int;
+// 0 when it is empty or not such a number.
+int parseLinkDownTimeout(const OrvString& text, int& value);
+
+// Applies the accepted range: values below 200 or above 400 become 250.
+int clampLinkDownTimeout(int value);
+
+}  // namespace orv_waits
+
+#endif  // CONTROLLER_WAITS_H_
