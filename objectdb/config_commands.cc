@@ -1,0 +1,31 @@
+#include "objectdb/config_commands.h"
+
+const char* const OrvConfigCommands::kPackageEnvProgram = "/usr/local/tarvos/bin/tvgetpkgenv";
+
+namespace {
+
+const char kAttributeFilter[] =
+    " | grep -e ^RCVEXA -e ^VKR | grep -v CLUSTER_TYPE | sed 's/^RCVEXA_//' | grep -v VKR_PKG_DIR"
+    " | sed 's/=/ /' | sed 's/\"//g' |"
+    " sed 's/NO_TIMEOUT/-1/' | sed 's/no_timeout/-1/'";
+
+}  // namespace
+
+OrvString OrvConfigCommands::packageDirCommand(const OrvString& packageName) {
+  OrvString command(". /etc/tarvos.conf; eval val1=`");
+  command += OrvString(kPackageEnvProgram);
+  command += OrvString(" ") + packageName;
+  command += OrvString(" | grep VKR_PKG_DIR  | cut -d '=' -f 2`;echo $val1");
+  return command;
+}
+
+OrvString OrvConfigCommands::attributeCommand(const OrvString& packageName,
+                                              const OrvString& dataFile) {
+  OrvString command(kPackageEnvProgram);
+  command += OrvString(" ") + packageName;
+  command += OrvString(kAttributeFilter);
+  command += OrvString(" 1>") + dataFile;
+  return command;
+}
+
+const char* OrvConfigCommands::attributeFilter() { return kAttributeFilter; }
