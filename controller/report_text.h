@@ -1,0 +1,22 @@
+// Text pieces of the configuration and status report.
+
+#ifndef CONTROLLER_REPORT_TEXT_H_
+#define CONTROLLER_REPORT_TEXT_H_
+
+#include "foundation/orv_string.h"
+
+namespace orv_report {
+
+// Appends "\t" + label + value + "\n" to text when value is non-empty.
+void addLine(OrvString& text, const char* label, const OrvString& value);
+
+// The failsafe mode as reported: "no_fail_wrt_on_err" (exactly) carries a
+// note that newer array software ignores it.
+OrvString failsafeText(const OrvString& failsafeMode);
+
+// RESYNC_WAIT_TIMEOUT as reported: "no_timeout" for -1, else the number.
+OrvString resyncTimeoutText(int minutes);
+
+}  // namespace orv_report
+
+#endif  // CONTROLLER_REPORT_TEXT_H_

@@ -1,0 +1,93 @@
+// Construction and set-up of the replication controller.
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "array/orv_vexa_util.h"
+#include "controller/orv_rc_vexa.h"
+#include "controller/site_objects.h"
+#include "foundation/logger.h"
+#include "foundation/util.h"
+#include "objectdb/orv_object_db.h"
+
+OrvRCVexa::OrvRCVexa(OrvObjectDb* objectDb, OrvString packageDir)
+    : logger(Logger::getInstance()),
+      waitStartTime(0),
+      waitTimeout(250),
+      objectDb(objectDb),
+      packageDir(packageDir),
+      good(1),
+      cliOption(cliShowRcopyGroup) {
+  initialize();
+}
+
+OrvRCVexa::~OrvRCVexa() {}
+
+int OrvRCVexa::isGood() { return good; }
+
+namespace {
+
+// The object's text as a positive number of seconds; 0 for anything else.
+int positiveSeconds(const OrvString& text) {
+  if (text.getLength() == 0 || !OrvUtil::isNumeric(text.getValue())) return 0;
+  errno = 0;
+  long n = strtol(text.getValue(), nullptr, 10);
+  if (errno != 0 || n > INT_MAX) return INT_MAX;
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+int OrvRCVexa::initialize() {
+  logger->logDebug("Entering OrvRCVexa::initialize");
+  if (objectDb == nullptr) {
+    good = 0;
+    return 0;
+  }
+  OrvString currentDC;
+  OrvString pkgDir;
+  if (!objectDb->getStrValByName("StatusCurrentDC", currentDC, 1) ||
+      !objectDb->getStrValByName("VKR_PKG_DIR", pkgDir, 1)) {
+    good = 0;
+    return 0;
+  }
+  const OrvSiteObjects& site = orvSiteObjects(currentDC);
+
+  if (!objectDb->getStrValByName(site.localUser, localPasswordFile, 1) ||
+      !objectDb->getStrValByName(site.localName, localArrayName, 1)) {
+    good = 0;
+    return 0;
+  }
+  localPasswordFile = orvPasswordFilePath(localPasswordFile, localArrayName);
+
+  if (!objectDb->getStrValByName(site.remoteUser, remotePasswordFile, 1) ||
+      !objectDb->getStrValByName(site.remoteName, remoteArrayName, 1)) {
+    good = 0;
+    return 0;
+  }
+  remotePasswordFile = orvPasswordFilePath(remotePasswordFile, remoteArrayName);
+
+  if (!objectDb->getStrValByName(site.localGroup, localGroup, 1) ||
+      !objectDb->getStrValByName(site.remoteGroup, remoteGroup, 1) ||
+      !objectDb->getStrValByName(site.localTarget, localTarget, 1) ||
+      !objectDb->getStrValByName(site.remoteTarget, remoteTarget, 1)) {
+    good = 0;
+    return 0;
+  }
+
+  // Every array command redirects its output into a file of this directory
+  // inside a shell command line; a directory name the shell would not take
+  // literally must not get that far.
+  if (!OrvVexaUtil::checkSafeWord("package directory", packageDir)) {
+    good = 0;
+    return 0;
+  }
+
+  OrvString timeoutText;
+  objectDb->getStrValByName("JxVexaCLICommandTimeout", timeoutText, 0);
+  OrvVexaUtil::setCommandTimeout(positiveSeconds(timeoutText));
+
+  logger->logDebug("Leaving OrvRCVexa::initialize");
+  return 1;
+}
