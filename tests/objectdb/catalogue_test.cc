@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "objectdb/orv_object_db.h"
+#include "tests/objectdb/test_support.h"
+
+namespace {
+
+// The vocabulary in catalogue order; the rule table and the controller use
+// these names verbatim.
+const char* const kNames[] = {
+    "COMMON", "LogDir", "LogLevel", "JxVexaCLICommandTimeout",
+    "PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", "TarvArgOrder", "SearchObject", "RunSearchObject",
+    "APPLICATION", "PackageName", "VKR_PKG_DIR", "DC1_STORAGE_SYSTEM_USER",
+    "DC2_STORAGE_SYSTEM_USER", "DC1_STORAGE_SYSTEM_NAME", "DC2_STORAGE_SYSTEM_NAME",
+    "DC1_RC_TARGET_FOR_DC2", "DC2_RC_TARGET_FOR_DC1", "DC1_RC_VOLUME_GROUP",
+    "DC2_RC_VOLUME_GROUP", "DC1_NODE_LIST", "DC2_NODE_LIST", "DR_NOTIFICATION_CHOICES",
+    "ApplicationStartup", "RESYNC_WAIT_TIMEOUT", "AUTO_NONCURDATA", "RPO_THRESHOLD", "RemoteDC",
+    "TakeoverFunction", "ReplicationIOStatus", "TarvAction", "StatusForceFlag",
+    "StatusActionFunction", "StatusCurrentDC", "LocalHostName", "LocalOsName", "LocalOsVersion",
+    "LocalNexilStorageIP", "RemoteNexilStorageIP", "LocalNexilStorageSerNum",
+    "RemoteNexilStorageSerNum", "LocalNexilStorageName", "RemoteNexilStorageName",
+    "LocalNexilStoragePwf", "RemoteNexilStoragePwf", "LocalNexilStorageModel",
+    "RemoteNexilStorageModel", "LocalNexilStorageSystemId", "RemoteNexilStorageSystemId",
+    "LocalRCVolumeGroup", "RemoteRCVolumeGroup", "LocalNexilStorageTargetName",
+    "RemoteNexilStorageTargetName", "StatusLocalNexilStorageState",
+    "StatusLocalNexilStorageStateAfter", "StatusRemoteNexilStorageState",
+    "StatusRemoteNexilStorageStateAfter", "StatusReplicationMode", "StatusLocalReplicationRole",
+    "StatusLocalReplicationRoleAfter", "StatusRemoteReplicationRole",
+    "StatusRemoteReplicationRoleAfter", "StatusRCLink", "StatusRCLinkAfter", "StatusFailsafeMode",
+    "StatusRCVolumeGroup", "StatusRCVolumeGroupAfter", "StatusRCVGVirtualVolume",
+    "StatusRCVGVirtualVolumeAfter", "StatusAutoRecover", "StatusFastFailbackOk",
+};
+
+std::string valueText(const OrvObject& obj) {
+  std::ostringstream os;
+  if (obj.getValue() != nullptr) os << *obj.getValue();
+  return os.str();
+}
+
+TEST(CatalogueTest, SeventyObjectsInOrder) {
+  OrvObjectDb db;
+  EXPECT_EQ(db.isGood(), 1);
+  ASSERT_EQ(db.numberOfElements(), 70);
+  ASSERT_EQ(sizeof(kNames) / sizeof(kNames[0]), 70u);
+  for (int i = 0; i < 70; ++i) {
+    OrvObject obj = db[i];
+    EXPECT_STREQ(obj.getObjectName().getValue(), kNames[i]) << "position " << i;
+    EXPECT_EQ(obj.getIdx(), i);
+    EXPECT_EQ(obj.getPre(), -1);
+    EXPECT_EQ(obj.getPost(), -1);
+    const objectTagType tag = i < 8 ? COMMON_OBJ : i < 26 ? APPLICATION_OBJ : INTERNAL_OBJ;
+    EXPECT_EQ(obj.getTag(), tag) << kNames[i];
+  }
+}
+
+TEST(CatalogueTest, DeclaredTypes) {
+  const std::map<std::string, objectParaType> nonString = {
+      {"COMMON", TAG_TYPE},          {"APPLICATION", TAG_TYPE},
+      {"DC1_NODE_LIST", LIST_TYPE},  {"DC2_NODE_LIST", LIST_TYPE},
+      {"DR_NOTIFICATION_CHOICES", LIST_TYPE},
+      {"RESYNC_WAIT_TIMEOUT", INTEGER_TYPE}, {"RPO_THRESHOLD", INTEGER_TYPE},
+      {"StatusActionFunction", ACTION_TYPE},
+  };
+  OrvObjectDb db;
+  for (int i = 0; i < db.numberOfElements(); ++i) {
+    OrvObject obj = db[i];
+    auto it = nonString.find(obj.getObjectName().getValue());
+    EXPECT_EQ(obj.getType(), it == nonString.end() ? STRING_TYPE : it->second)
+        << obj.getObjectName();
+  }
+}
+
+TEST(CatalogueTest, DefaultsAfterConstruction) {
+  const std::map<std::string, std::string> defaults = {
+      {"LogDir", "LOG_DIR"},
+      {"LogLevel", "warning"},
+      {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", "250"},
+      {"TarvArgOrder", "TarvAction ApplicationDir Name"},
+      {"SearchObject", "Vgs"},
+      {"RunSearchObject", "PackageName"},
+      {"VKR_PKG_DIR", "%JXQELIX_VEXA_PATH%"},
+      {"ApplicationStartup", "fastfailback"},
+      {"RESYNC_WAIT_TIMEOUT", "90"},
+      {"RPO_THRESHOLD", "0"},
+      {"StatusForceFlag", "no"},
+      {"StatusAutoRecover", "yes"},
+      {"StatusFastFailbackOk", "no"},
+  };
+  OrvObjectDb db;
+  for (int i = 0; i < db.numberOfElements(); ++i) {
+    OrvObject obj = db[i];
+    const std::string name = obj.getObjectName().getValue();
+    auto it = defaults.find(name);
+    std::string expected;
+    if (it != defaults.end()) {
+      expected = it->second;
+    } else if (name.rfind("Status", 0) == 0 && obj.getPossibleSet().contains("UNKNOWN")) {
+      expected = "UNKNOWN";  // every state object starts unknown
+    }
+    EXPECT_EQ(valueText(obj), expected) << name;
+    EXPECT_EQ(obj.getValue() != nullptr, !expected.empty()) << name;
+  }
+  int n = 0;
+  EXPECT_EQ(db.getIntValByName("RESYNC_WAIT_TIMEOUT", n), 1);
+  EXPECT_EQ(n, 90);
+}
+
+TEST(CatalogueTest, AutoNonCurDataDefaultIsRefused) {
+  OrvObjectDb db;
+  OrvObject* obj = nullptr;
+  ASSERT_EQ(db.getObjectByName("AUTO_NONCURDATA", obj, 1), 1);
+  EXPECT_EQ(obj->getValue(), nullptr);  // "yes" lies outside "0 1"
+  EXPECT_STREQ(obj->getPossibleSet().getValue(), "0 1");
+  EXPECT_EQ(db.setStrValByName("AUTO_NONCURDATA", "1"), 1);
+  EXPECT_EQ(db.setStrValByName("AUTO_NONCURDATA", "0"), 1);
+  const std::string log =
+      capturedLog([&] { EXPECT_EQ(db.setStrValByName("AUTO_NONCURDATA", "yes"), 0); });
+  EXPECT_NE(log.find("Error: Cannot set value for object name [AUTO_NONCURDATA]"), std::string::npos);
+  EXPECT_EQ(obj->getValue(), nullptr);
+}
+
+TEST(CatalogueTest, PossibleSets) {
+  const std::map<std::string, std::string> sets = {
+      {"LogLevel", "error warning info debug devdebug trace"},
+      {"ApplicationStartup", "fastfailback resyncwait"},
+      {"RESYNC_WAIT_TIMEOUT", "0-86400 -1"},
+      {"AUTO_NONCURDATA", "0 1"},
+      {"RPO_THRESHOLD", "0- 2^31-1"},
+      {"TarvAction", "start stop service"},
+      {"StatusLocalNexilStorageState", "Started Stopped UNKNOWN"},
+      {"StatusLocalNexilStorageStateAfter", "Started Stopped UNKNOWN"},
+      {"StatusRemoteNexilStorageState", "new ready unsupported failing failed UNKNOWN"},
+      {"StatusRemoteNexilStorageStateAfter", "new ready unsupported failing failed UNKNOWN"},
+      {"StatusReplicationMode", "sync periodic async UNKNOWN"},
+      {"StatusLocalReplicationRole", "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
+      {"StatusLocalReplicationRoleAfter", "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
+      {"StatusRemoteReplicationRole", "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
+      {"StatusRemoteReplicationRoleAfter",
+       "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
+      {"StatusRCLink", "Not Started Up Down UNKNOWN"},
+      {"StatusRCLinkAfter", "Not Started Up Down UNKNOWN"},
+      {"StatusFailsafeMode", "fail_wrt_on_err no_fail_wrt_on_err UNKNOWN"},
+      {"StatusRCVolumeGroup", "New Starting Started Stopped Failsafe UNKNOWN"},
+      {"StatusRCVolumeGroupAfter", "New Starting Started Stopped Failsafe UNKNOWN"},
+      {"StatusRCVGVirtualVolume",
+       "New Remote Synced Syncing NotSynced Stopped Stale NoVVol Failsafe UNKNOWN"},
+      {"StatusRCVGVirtualVolumeAfter",
+       "New Remote Synced Syncing NotSynced Stopped Stale NoVVol Failsafe UNKNOWN"},
+      {"StatusAutoRecover", "yes no"},
+      {"StatusFastFailbackOk", "yes no"},
+  };
+  OrvObjectDb db;
+  for (int i = 0; i < db.numberOfElements(); ++i) {
+    OrvObject obj = db[i];
+    auto it = sets.find(obj.getObjectName().getValue());
+    EXPECT_STREQ(obj.getPossibleSet().getValue(), it == sets.end() ? "" : it->second.c_str())
+        << obj.getObjectName();
+  }
+}
+
+TEST(CatalogueTest, StatusWordsTheDiscoveryWrites) {
+  struct Case {
+    const char* object;
+    const char* value;
+    int accepted;
+  } cases[] = {
+      {"StatusRCLink", "Not Started", 1},
+      {"StatusRCLink", "down", 1},
+      {"StatusRCLink", "Started Sideways", 0},
+      {"StatusLocalReplicationRole", "Secondary-Rev", 1},
+      {"StatusLocalReplicationRole", "Primary-Reversed", 0},
+      {"StatusRCVGVirtualVolume", "NoVVol", 1},
+      {"StatusRemoteNexilStorageState", "ready", 1},
+      {"StatusFailsafeMode", "no_fail_wrt_on_err", 1},
+      {"ApplicationStartup", "resyncwait", 1},
+      {"ApplicationStartup", "wait", 0},
+  };
+  for (const Case& c : cases) {
+    OrvObjectDb db;
+    const std::string log = capturedLog([&] {
+      EXPECT_EQ(db.setStrValByName(c.object, c.value), c.accepted) << c.object << " " << c.value;
+    });
+    EXPECT_EQ(log.find("Error: Cannot set value for object name [" + std::string(c.object) + "]") !=
+                  std::string::npos,
+              c.accepted == 0);
+  }
+}
+
+TEST(CatalogueTest, PrintAndIndexLookup) {
+  OrvObjectDb db;
+  OrvObject* obj = nullptr;
+  ASSERT_EQ(db.getObjectByName("StatusAutoRecover", obj, 1), 1);
+  std::ostringstream os;
+  os << *obj;
+  EXPECT_EQ(os.str().rfind("StatusAutoRecover,68,string,internal_obj,-1,-1,yes,[", 0), 0u);
+  ASSERT_EQ(db.getObjectByIndex(31, obj), 1);
+  EXPECT_STREQ(obj->getObjectName().getValue(), "StatusActionFunction");
+  EXPECT_EQ(obj->getType(), ACTION_TYPE);
+  ASSERT_EQ(db.getObjectByName("COMMON", obj, 1), 1);
+  std::ostringstream tag;
+  tag << *obj;
+  EXPECT_EQ(tag.str(), "COMMON,0,tag,common_obj,-1,-1,,[{\n}\n],\n");
+}
+
+}  // namespace
