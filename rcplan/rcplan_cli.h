@@ -1,0 +1,42 @@
+// Command-line handling of rcplan, the operator tool for the rule table.
+//
+//   rcplan --dump                    the condition list, the rule-set list and
+//                                    the flattened rule paths, each under a
+//                                    title line
+//   rcplan --state NAME=VALUE ...    sets the named catalogue objects, then
+//                                    evaluates the table: the chosen action and
+//                                    the matched conditions ("position :
+//                                    condition"), or that no rule matched
+//
+// Exit codes: 0 an action was chosen (or the dump was written), 1 no rule
+// matched, 2 usage error, unknown object or refused value.
+
+#ifndef RCPLAN_RCPLAN_CLI_H_
+#define RCPLAN_RCPLAN_CLI_H_
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace rcplan {
+
+const int kExitDecided = 0;
+const int kExitNoRule = 1;
+const int kExitUsage = 2;
+
+// Dispatches on the first argument; args excludes the program name.
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+void printUsage(std::ostream& os);
+
+// The three dumps of the rule table.
+int runDump(std::ostream& out);
+
+// pairs are NAME=VALUE texts.  Every pair is checked before anything is
+// evaluated: an unknown object or a value outside the object's possible set
+// is reported on err and gives kExitUsage.
+int runState(const std::vector<std::string>& pairs, std::ostream& out, std::ostream& err);
+
+}  // namespace rcplan
+
+#endif  // RCPLAN_RCPLAN_CLI_H_

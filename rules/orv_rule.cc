@@ -1,0 +1,220 @@
+#include "rules/orv_rule.h"
+
+#include <cstring>
+
+#include "rules/orv_exception.h"
+
+namespace {
+
+const char kConditionMissing[] = "Condition is not in main condition list!";
+
+// A token of a rule text: the characters [begin, end).
+struct Span {
+  const char* begin;
+  const char* end;
+};
+
+// The next token from *pos at the delimiter delim, as OrvString::strTok
+// gives it: leading delimiters are skipped and an empty remainder is the end.
+bool nextToken(const char*& pos, const char* end, char delim, Span& token) {
+  while (pos < end && *pos == delim) ++pos;
+  if (pos >= end) return false;
+  const char* stop = pos;
+  while (stop < end && *stop != delim) ++stop;
+  token.begin = pos;
+  token.end = stop;
+  pos = stop < end ? stop + 1 : end;
+  return true;
+}
+
+// OrvString::trim: leading blanks and tabs, trailing blanks, tabs and line ends.
+void trim(Span& s) {
+  while (s.begin < s.end && (*s.begin == ' ' || *s.begin == '\t')) ++s.begin;
+  while (s.end > s.begin &&
+         (s.end[-1] == ' ' || s.end[-1] == '\t' || s.end[-1] == '\n' || s.end[-1] == '\r')) {
+    --s.end;
+  }
+}
+
+// Rule-set names compare exactly (case-sensitive); most names of a table
+// differ in length, which settles the comparison at once.
+bool sameName(const OrvString& a, const OrvString& b) {
+  return a.getLength() == b.getLength() && a == b;
+}
+
+}  // namespace
+
+OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
+                 OrvList<OrvCondition>* conditionList, const OrvString& text)
+    : terminal_(1),
+      error_(0),
+      db_(db),
+      ruleSets_(ruleSets),
+      conditionList_(conditionList) {
+  parse(text.getValue(), nullptr);
+}
+
+OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
+                 OrvList<OrvCondition>* conditionList, const OrvString& text,
+                 OrvConditionMemo* memo)
+    : terminal_(1),
+      error_(0),
+      db_(db),
+      ruleSets_(ruleSets),
+      conditionList_(conditionList) {
+  parse(text.getValue(), memo);
+}
+
+// The rule text is split by the rules of OrvString::strTok (leading
+// delimiters skipped, empty tokens never returned), on plain characters so
+// that a table of a thousand rules builds quickly.
+void OrvRule::parse(const char* text, OrvConditionMemo* memo) {
+  const char* pos = text != nullptr ? text : "";
+  const char* const end = pos + std::strlen(pos);
+  Span conditionPart = {end, end};
+  Span target = {end, end};
+  if (nextToken(pos, end, ':', conditionPart)) nextToken(pos, end, ';', target);
+
+  trim(conditionPart);
+  const char* at = conditionPart.begin;
+  Span piece;
+  std::string pieceText;
+  while (nextToken(at, conditionPart.end, ',', piece)) {
+    trim(piece);
+    if (piece.begin == piece.end) continue;
+    pieceText.assign(piece.begin, piece.end);
+    conditions_.insertAtBack(entryFor(pieceText, memo));
+  }
+
+  trim(target);
+  if (target.begin < target.end && *target.begin == '%') {
+    terminal_ = 0;
+    ++target.begin;
+  }
+  target_ = std::string(target.begin, target.end).c_str();
+}
+
+OrvCondition* OrvRule::entryFor(const std::string& conditionText, OrvConditionMemo* memo) {
+  if (memo != nullptr) {
+    auto known = memo->entries.find(conditionText);
+    if (known != memo->entries.end()) return known->second;
+  }
+  OrvCondition condition(db_, conditionText.c_str(), memo != nullptr ? memo->names : nullptr);
+  int position = -1;
+  if (!conditionList_->search(condition, position)) {
+    conditionList_->insertAtBack(condition, position);
+  }
+  OrvListNode<OrvCondition>* entry =
+      position >= 0 && position < conditionList_->numObjects() ? (*conditionList_)[position]
+                                                                : nullptr;
+  if (entry == nullptr) {
+    error_ = 1;
+    throw OrvException(kConditionMissing);
+  }
+  if (memo != nullptr && condition.getObjectIndex() != -1) {
+    memo->entries.emplace(conditionText, &entry->data());
+  }
+  return &entry->data();
+}
+
+int OrvRule::evaluateAndGetAction(OrvString& action, OrvString& trace) {
+  OrvString path;
+  for (OrvListNode<OrvCondition*>* node = conditions_.isEmpty() ? nullptr : conditions_[0];
+       node != nullptr; node = node->next()) {
+    OrvCondition* condition = node->data();
+    if (!condition->evaluate()) {
+      if (condition->hasError()) error_ = 1;
+      return 0;
+    }
+    int position = -1;
+    conditionList_->search(*condition, position);
+    if (path.getLength() > 0) path += '-';
+    path += position;
+  }
+  if (trace.getLength() > 0) trace += '-';
+  trace += path;
+
+  if (terminal_) {
+    action = target_;
+    return 1;
+  }
+  if (ruleSets_ == nullptr || ruleSets_->isEmpty()) return 0;
+  for (OrvListNode<OrvRuleFunction>* node = (*ruleSets_)[0]; node != nullptr;
+       node = node->next()) {
+    if (sameName(node->data().getName(), target_) &&
+        node->data().evaluateAndGetAction(action, trace)) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int OrvRule::evaluateAndGetAction(OrvString& action, OrvList<OrvString>& matched) {
+  OrvString trace;
+  if (!evaluateAndGetAction(action, trace)) return 0;
+  if (conditionList_ != nullptr) traceToLines(trace, *conditionList_, matched);
+  return 1;
+}
+
+void OrvRule::traceToLines(const OrvString& trace, const OrvList<OrvCondition>& conditionList,
+                           OrvList<OrvString>& lines) {
+  OrvString positions(trace);
+  for (const char* token = positions.strTok("-", 1); token != nullptr;
+       token = positions.strTok("-", 0)) {
+    OrvString number(token);
+    if (!number.isNumeric()) continue;
+    const int position = number._atoi();
+    if (position >= conditionList.numObjects()) continue;
+    OrvString line(number);
+    line += " : ";
+    line += conditionList[position]->data().getConditionStr();
+    lines.insertAtBack(line);
+  }
+}
+
+OrvString OrvRule::conditionsText() const {
+  OrvString text;
+  for (OrvListNode<OrvCondition*>* node = conditions_.isEmpty() ? nullptr : conditions_[0];
+       node != nullptr; node = node->next()) {
+    if (text.getLength() > 0) text += ", ";
+    text += node->data()->getConditionStr();
+  }
+  return text;
+}
+
+void OrvRule::printRuleOut(const OrvString& prefix, std::ostream& os) const {
+  OrvString path(prefix);
+  const OrvString own = conditionsText();
+  if (path.getLength() > 0 && own.getLength() > 0) path += ", ";
+  path += own;
+  if (terminal_) {
+    os << target_ << " : " << path << " : " << target_ << '\n';
+    return;
+  }
+  if (ruleSets_ == nullptr || ruleSets_->isEmpty()) return;
+  for (OrvListNode<OrvRuleFunction>* node = (*ruleSets_)[0]; node != nullptr;
+       node = node->next()) {
+    if (sameName(node->data().getName(), target_)) node->data().printRuleOut(path, os);
+  }
+}
+
+void OrvRule::streamOut(const OrvString& name, std::ostream& os) const {
+  if (ruleSets_ == nullptr || ruleSets_->isEmpty()) return;
+  for (OrvListNode<OrvRuleFunction>* node = (*ruleSets_)[0]; node != nullptr;
+       node = node->next()) {
+    if (sameName(node->data().getName(), name)) {
+      node->data().streamOut(os);
+      return;
+    }
+  }
+}
+
+std::ostream& operator<<(std::ostream& os, const OrvRule& rule) {
+  os << rule.conditionsText();
+  if (rule.terminal_) {
+    os << " : " << rule.target_;
+  } else {
+    rule.streamOut(rule.target_, os);
+  }
+  return os;
+}

@@ -1,0 +1,92 @@
+#include "rules/orv_rule_db.h"
+
+#include "rules/orv_object_names.h"
+#include "rules/rule_table.h"
+
+using orv_rule_table::OrvRuleTableSet;
+
+OrvRuleDb::OrvRuleDb(OrvObjectDb* db) : good_(0), db_(db), error_(0) {
+  const OrvObjectNameIndex names(db_);
+  memo_.names = &names;
+  for (int i = 0; i < orv_rule_table::kTopLevelRuleCount; ++i) {
+    OrvRule rule(db_, &ruleSets_, &conditionList_, orv_rule_table::kTopLevelRuleTexts[i], &memo_);
+    rules_.insertAtBack(rule);
+  }
+  for (int i = 0; i < orv_rule_table::kSyncRuleSetCount; ++i) {
+    const OrvRuleTableSet& set = orv_rule_table::kSyncRuleSets[i];
+    addRuleSet(set.name, orv_rule_table::kSyncRuleTexts, set.first, set.count, false);
+  }
+  for (int i = 0; i < orv_rule_table::kPeriodicRuleSetCount; ++i) {
+    const OrvRuleTableSet& set = orv_rule_table::kPeriodicRuleSets[i];
+    addRuleSet(set.name, orv_rule_table::kPeriodicRuleTexts, set.first, set.count, false);
+  }
+  for (int i = 0; i < orv_rule_table::kSyncRuleSetCount; ++i) {
+    const OrvRuleTableSet& set = orv_rule_table::kSyncRuleSets[i];
+    addRuleSet(orv_rule_table::asyncRuleSetName(set.name), orv_rule_table::kSyncRuleTexts,
+               set.first, set.count, true);
+  }
+  memo_.entries.clear();
+  memo_.names = nullptr;
+  good_ = 1;
+}
+
+OrvRuleDb::~OrvRuleDb() {
+  conditionList_.removeAll();
+  ruleSets_.removeAll();
+  rules_.removeAll();
+}
+
+void OrvRuleDb::addRuleSet(const OrvString& name, const char* const* texts, int first,
+                           int count, bool renameForAsync) {
+  // The set is filled where it is kept: the same finished set as building it
+  // aside and appending a copy, without copying every rule twice.
+  ruleSets_.insertAtBack(OrvRuleFunction(db_, &ruleSets_, &conditionList_, name));
+  OrvRuleFunction& ruleSet = (*ruleSets_[ruleSets_.numObjects() - 1]).data();
+  for (int i = first; i < first + count; ++i) {
+    if (renameForAsync) {
+      ruleSet.insertRuleText(orv_rule_table::asyncRuleText(texts[i]).c_str(), &memo_);
+    } else {
+      ruleSet.insertRuleText(texts[i], &memo_);
+    }
+  }
+}
+
+int OrvRuleDb::evaluateAndGetAction(OrvString& action, OrvString& trace) {
+  for (OrvListNode<OrvRule>* node = rules_.isEmpty() ? nullptr : rules_[0]; node != nullptr;
+       node = node->next()) {
+    if (node->data().evaluateAndGetAction(action, trace)) return 1;
+    if (node->data().hasError()) error_ = 1;
+  }
+  return 0;
+}
+
+int OrvRuleDb::evaluateAndGetAction(OrvString& action, OrvList<OrvString>& matched) {
+  OrvString trace;
+  if (!evaluateAndGetAction(action, trace)) return 0;
+  OrvRule::traceToLines(trace, conditionList_, matched);
+  return 1;
+}
+
+void OrvRuleDb::printConditionList(std::ostream& file) const {
+  int position = 0;
+  for (OrvListNode<OrvCondition>* node = conditionList_.isEmpty() ? nullptr : conditionList_[0];
+       node != nullptr; node = node->next(), ++position) {
+    file << position << " : " << node->data().getConditionStr() << '\n';
+  }
+}
+
+void OrvRuleDb::printSubRuleList(std::ostream& file) const {
+  int position = 0;
+  for (OrvListNode<OrvRuleFunction>* node = ruleSets_.isEmpty() ? nullptr : ruleSets_[0];
+       node != nullptr; node = node->next(), ++position) {
+    file << position << " : " << node->data() << '\n';
+  }
+}
+
+void OrvRuleDb::printRule(std::ostream& file) const {
+  const OrvString noPrefix;
+  for (OrvListNode<OrvRule>* node = rules_.isEmpty() ? nullptr : rules_[0]; node != nullptr;
+       node = node->next()) {
+    node->data().printRuleOut(noPrefix, file);
+  }
+}
