@@ -177,6 +177,7 @@ TEST_F(OrvUtilFiles, FileChecks) {
   std::string script = dir.write("script", "#!/bin/sh\n");
   chmod(script.c_str(), 0755);
   chmod(plain.c_str(), 0644);
+  std::string missing = dir.file("missing");
   struct Case {
     const char* path;
     int executable;
@@ -185,7 +186,7 @@ TEST_F(OrvUtilFiles, FileChecks) {
   const std::vector<Case> cases = {
       {"/bin/sh", 1, 1},
       {script.c_str(), 1, 1},
-      {dir.file("missing").c_str(), 0, 0},
+      {missing.c_str(), 0, 0},
       {nullptr, 0, 0},
       {"", 0, 0},
   };

@@ -78,8 +78,9 @@ TEST_F(OrvUtilTest, RunShCmdRcOnlyChecksTheProgramUnlessTold) {
   // "exit" is no file at all: only skipCheck lets the shell run it.
   OrvString builtin(("/bin/touch " + marker + "; exit 4").c_str());
   OrvString builtinFirst("exit 4");
-  EXPECT_EQ(OrvUtil::runShCmdRcOnly(builtinFirst, &rc, 0), 0);
+  out = captured([&] { EXPECT_EQ(OrvUtil::runShCmdRcOnly(builtinFirst, &rc, 0), 0); });
   EXPECT_EQ(rc, 77);
+  EXPECT_TRUE(has(out, "Error: File [exit] not found")) << out;
   captured([&] { EXPECT_EQ(OrvUtil::runShCmdRcOnly(builtinFirst, &rc, 1), 0); });
   EXPECT_EQ(rc, 4);
   EXPECT_EQ(access(marker.c_str(), F_OK), -1) << "the refused command must not have run";
