@@ -1,0 +1,214 @@
+// The array command runner with and without a time bound, the bounded
+// runner itself, the marker file and the path checks.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <fstream>
+#include <string>
+
+#include "array/orv_vexa_util.h"
+#include "array/timed_command.h"
+#include "tests/array/array_test_support.h"
+
+using array_test::LogCapture;
+using array_test::ScratchFile;
+
+namespace {
+
+double monotonicSeconds() {
+  struct timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+class TimeoutGuard {
+ public:
+  explicit TimeoutGuard(int seconds) { OrvVexaUtil::setCommandTimeout(seconds); }
+  ~TimeoutGuard() { OrvVexaUtil::setCommandTimeout(0); }
+};
+
+// Every case holds with and without a time bound that the command stays
+// well inside.
+class RunnerTest : public testing::TestWithParam<int> {};
+
+TEST_P(RunnerTest, ResultsStatusAndCapturedOutput) {
+  TimeoutGuard guard(GetParam());
+  struct Case {
+    const char* command;
+    int result;
+    int status;
+    const char* output;  // null: not checked
+    const char* log;     // null: not checked
+  } cases[] = {
+      {"/bin/echo hello", 1, 0, "hello\n", nullptr},
+      {"/bin/sh -c \"echo oops >&2; exit 0\"", 1, 0, "oops\n", nullptr},
+      {"/bin/sh -c \"echo partial; exit 2\"", 0, 2, "partial\n",
+       "failed with return value 2"},
+      {"/nonexistent/cli -sys a showsys", 0, -77, "",
+       "Error: File [/nonexistent/cli] not found or does not have execute permissions."},
+  };
+  for (const Case& c : cases) {
+    ScratchFile out;
+    OrvString outPath = out.orv();
+    OrvString command(c.command);
+    int status = -77;
+    LogCapture log;
+    EXPECT_EQ(c.result, OrvVexaUtil::runRCCliCommands(command, outPath, &status)) << c.command;
+    EXPECT_EQ(c.status, status) << c.command;
+    EXPECT_EQ(std::string(c.command) + " >" + out.path() + " 2>&1", command.getValue());
+    if (c.output != nullptr) {
+      EXPECT_EQ(c.output, array_test::readAll(out.path())) << c.command;
+    }
+    if (c.log != nullptr) {
+      EXPECT_NE(std::string::npos, log.text().find(c.log)) << log.text();
+    }
+  }
+}
+
+TEST_P(RunnerTest, UnsafeOutputFileIsRefused) {
+  TimeoutGuard guard(GetParam());
+  const std::string marker = "/tmp/orv_array_runner_marker";
+  unlink(marker.c_str());
+  OrvString outPath(("/tmp/x;/bin/touch " + marker).c_str());
+  OrvString command("/bin/echo hello");
+  int status = 0;
+  LogCapture log;
+  EXPECT_EQ(0, OrvVexaUtil::runRCCliCommands(command, outPath, &status));
+  EXPECT_NE(std::string::npos, log.text().find("Error: Refused unsafe output file"));
+  EXPECT_FALSE(array_test::exists(marker));
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, RunnerTest, testing::Values(0, 30));
+
+TEST(CommandTimeout, NegativeMeansUnbounded) {
+  OrvVexaUtil::setCommandTimeout(-5);
+  EXPECT_EQ(0, OrvVexaUtil::getCommandTimeout());
+  OrvVexaUtil::setCommandTimeout(12);
+  EXPECT_EQ(12, OrvVexaUtil::getCommandTimeout());
+  OrvVexaUtil::setCommandTimeout(0);
+}
+
+bool processGone(const std::string& pid) {
+  std::ifstream stat("/proc/" + pid + "/stat");
+  if (!stat) return true;
+  std::string line;
+  std::getline(stat, line);
+  size_t close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+// A hanging command is ended with everything it started, and counts as a
+// failure with its own message.
+TEST(CommandTimeout, HangingCommandIsKilledWithItsChildren) {
+  ScratchFile pidFile;
+  ScratchFile out;
+  OrvString outPath = out.orv();
+  std::string cmd = "/bin/sh -c \"/bin/sleep 60 & echo \\$! >" + pidFile.path() + "; wait\"";
+  OrvString command(cmd.c_str());
+  int status = 0;
+  TimeoutGuard guard(1);
+  double start = monotonicSeconds();
+  LogCapture log;
+  EXPECT_EQ(0, OrvVexaUtil::runRCCliCommands(command, outPath, &status));
+  double took = monotonicSeconds() - start;
+  EXPECT_EQ(-1, status);
+  EXPECT_GE(took, 0.9);
+  EXPECT_LT(took, 10.0);
+  EXPECT_NE(std::string::npos,
+            log.text().find("Error: Array command timed out after 1 seconds: " + cmd))
+      << log.text();
+  std::string pid = array_test::readAll(pidFile.path());
+  while (!pid.empty() && pid.back() == '\n') pid.pop_back();
+  ASSERT_FALSE(pid.empty());
+  bool gone = false;
+  for (int i = 0; i < 200 && !gone; ++i) {
+    gone = processGone(pid);
+    if (!gone) poll(nullptr, 0, 10);
+  }
+  EXPECT_TRUE(gone) << "sleep " << pid << " survived";
+}
+
+TEST(TimedCommand, FirstLineAndRawStatus) {
+  struct Case {
+    const char* command;
+    int capture;
+    const char* firstLine;
+    int rawStatus;
+  } cases[] = {
+      {"printf 'abc\\ndef\\n'", 1, "abc", 0},
+      {"printf 'no line feed'", 1, "no line feed", 0},
+      {"exit 3", 1, "", 3 * 256},
+      {"echo hidden; exit 4", 0, "", 4 * 256},
+      {"echo 3.3.1; sleep 5", 1, "3.3.1", -2},  // -2: ends by the bound
+  };
+  for (const Case& c : cases) {
+    OrvTimedCommand::Result r;
+    LogCapture log;  // "hidden" must not reach our standard output
+    ASSERT_EQ(1, OrvTimedCommand::run(c.command, 1, c.capture, &r)) << c.command;
+    EXPECT_STREQ(c.firstLine, r.firstLine.getValue()) << c.command;
+    if (c.rawStatus == -2) {
+      EXPECT_EQ(1, r.timedOut);
+    } else {
+      EXPECT_EQ(0, r.timedOut);
+      EXPECT_EQ(c.rawStatus, r.rawStatus) << c.command;
+    }
+    EXPECT_EQ("", log.text());
+  }
+  OrvTimedCommand::Result r;
+  EXPECT_EQ(0, OrvTimedCommand::run("true", 0, 0, &r));
+}
+
+TEST(StartReplicationMarker, CreatedOrReported) {
+  char dirTmpl[] = "/tmp/orv_array_pkgXXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dirTmpl));
+  std::string dir = dirTmpl;
+  {
+    LogCapture log;
+    EXPECT_EQ(0, OrvVexaUtil::touchSTARTREP(dir));
+    EXPECT_TRUE(array_test::exists(dir + "/ORVVEXASTARTRCVG"));
+    std::string text = log.text();
+    EXPECT_NE(std::string::npos,
+              text.find("Executing command: [/bin/touch " + dir + "/ORVVEXASTARTRCVG] "));
+    EXPECT_NE(std::string::npos, text.find("Replication will be started after package startup"));
+  }
+  {
+    LogCapture log;
+    EXPECT_NE(0, OrvVexaUtil::touchSTARTREP(dir + "/missing/dir"));
+    EXPECT_NE(std::string::npos, log.text().find("Unable to start replication in background"));
+  }
+  {
+    LogCapture log;
+    EXPECT_NE(0, OrvVexaUtil::touchSTARTREP(dir + "/a b"));
+    EXPECT_NE(std::string::npos, log.text().find("Error: Refused unsafe package directory"));
+    EXPECT_FALSE(array_test::exists(dir + "/a"));
+  }
+  unlink((dir + "/ORVVEXASTARTRCVG").c_str());
+  rmdir(dir.c_str());
+}
+
+TEST(PathChecks, DirectoriesFilesAndPasswordFiles) {
+  ScratchFile file("secret\n");
+  struct Case {
+    const char* path;
+    int isDir;
+    int isFile;
+    int pwd;
+  } cases[] = {
+      {"/tmp", 1, 0, 0},
+      {file.path().c_str(), 0, 1, 1},
+      {"/nonexistent/admin_a.pwf", 0, 0, 0},
+      {"/dev/null", 0, 0, 1},
+      {nullptr, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const char* name = c.path != nullptr ? c.path : "(null)";
+    EXPECT_EQ(c.isDir, OrvVexaUtil::isDirectory(c.path)) << name;
+    EXPECT_EQ(c.isFile, OrvVexaUtil::isFile(c.path)) << name;
+    EXPECT_EQ(c.pwd, OrvVexaUtil::checkPwdFile(c.path)) << name;
+  }
+}
+
+}  // namespace
