@@ -1,0 +1,127 @@
+// rcplan as the operator runs it: the built program, its output and its
+// exit code.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct RunResult {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs rcplan with args (already quoted for the shell).
+RunResult rcplan(const std::string& args) {
+  const std::string program = std::string(ORV_BUILD_DIR) + "/rcplan/rcplan";
+  RunResult run = {-1, "", ""};
+  if (access(program.c_str(), X_OK) != 0) {
+    ADD_FAILURE() << program << " is missing: build the rcplan target";
+    return run;
+  }
+  char dir[] = "/tmp/rcplan_test.XXXXXX";
+  if (mkdtemp(dir) == nullptr) {
+    ADD_FAILURE() << "mkdtemp failed";
+    return run;
+  }
+  const std::string out = std::string(dir) + "/out";
+  const std::string err = std::string(dir) + "/err";
+  const std::string command = program + " " + args + " >" + out + " 2>" + err;
+  const int status = std::system(command.c_str());
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = slurp(out);
+  run.err = slurp(err);
+  std::remove(out.c_str());
+  std::remove(err.c_str());
+  rmdir(dir);
+  return run;
+}
+
+TEST(Rcplan, DumpPrintsTheThreeDumpsUnderTitles) {
+  const RunResult run = rcplan("--dump");
+  EXPECT_EQ(0, run.exitCode);
+  const std::string data = std::string(ORV_SOURCE_DIR) + "/tests/data/rules/";
+  const std::string expected = "Condition list:\n" + slurp(data + "conditions.txt") +
+                               "\nRule sets:\n" + slurp(data + "rule_sets.txt") +
+                               "\nRule paths:\n" + slurp(data + "rule_paths.txt");
+  EXPECT_TRUE(run.out == expected) << "dump differs from the table";
+  EXPECT_EQ("", run.err);
+}
+
+TEST(Rcplan, StatePrintsTheActionAndTheMatchedConditions) {
+  const RunResult run = rcplan(
+      "--state StatusReplicationMode=Async StatusLocalReplicationRole=Secondary "
+      "StatusRemoteReplicationRole=Primary 'StatusRCLink=Not Started' StatusForceFlag=yes "
+      "StatusRCVolumeGroup=Stopped StatusRCVGVirtualVolume=Stale");
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_EQ(
+      "Action: ca_takeover_failover\n"
+      "Matched conditions:\n"
+      "2 : StatusReplicationMode = Async\n"
+      "3 : StatusLocalReplicationRole = Secondary\n"
+      "8 : StatusRemoteReplicationRole = Primary\n"
+      "11 : StatusRCLink = Not Started\n"
+      "14 : StatusForceFlag = yes\n"
+      "18 : StatusRCVolumeGroup = Stopped\n"
+      "20 : StatusRCVGVirtualVolume = Stale\n",
+      run.out);
+}
+
+TEST(Rcplan, StateWithoutMatchingRuleSaysSo) {
+  const RunResult run = rcplan("--state StatusReplicationMode=Sync StatusLocalReplicationRole=Primary");
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ("No rule matched.\n", run.out);
+}
+
+TEST(Rcplan, RefusesBadInvocationsWithExitTwo) {
+  const struct {
+    const char* args;
+    const char* errorPart;
+  } cases[] = {
+      {"", "Usage: rcplan --dump"},
+      {"--bogus", "unknown option '--bogus'"},
+      {"--dump extra", "--dump takes no arguments"},
+      {"--state", "--state needs at least one NAME=VALUE"},
+      {"--state StatusRCLink", "expected NAME=VALUE, got 'StatusRCLink'"},
+      {"--state =Up", "expected NAME=VALUE, got '=Up'"},
+      {"--state NoSuchObject=1", "unknown object 'NoSuchObject'"},
+      {"--state StatusRCLink=Sideways",
+       "object 'StatusRCLink' does not accept the value 'Sideways' (possible values: Not Started "
+       "Up Down UNKNOWN)"},
+      {"--state 'StatusRCLink=Not  Started'", "does not accept the value 'Not  Started'"},
+      {"--state RESYNC_WAIT_TIMEOUT=-1", "does not accept the value '-1'"},
+      {"--state RPO_THRESHOLD=abc", "object 'RPO_THRESHOLD' does not accept the value 'abc'"},
+      {"--state StatusActionFunction=ca_takeover_nop",
+       "object 'StatusActionFunction' is of type action and cannot be set from text"},
+      {"--state StatusReplicationMode=Sync COMMON=x", "object 'COMMON' is of type tag"},
+  };
+  for (const auto& c : cases) {
+    const RunResult run = rcplan(c.args);
+    EXPECT_EQ(2, run.exitCode) << c.args;
+    EXPECT_NE(std::string::npos, run.err.find(c.errorPart)) << c.args << ": " << run.err;
+    EXPECT_EQ("", run.out) << c.args;
+  }
+}
+
+TEST(Rcplan, HelpGoesToStandardOutput) {
+  const RunResult run = rcplan("--help");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(0u, run.out.find("Usage: rcplan --dump\n"));
+}
+
+}  // namespace
