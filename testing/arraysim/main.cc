@@ -1,0 +1,131 @@
+// arraysim: the two simulated arrays of a replication pair, answering as
+// the array CLI client (installed as /usr/bin/cli) or as ssh (installed as
+// /usr/bin/ssh).  See sim_model.h for the state and the faults and
+// sim_commands.h for the commands.
+//
+// Each call: lock the state directory, load the state, count the call
+// against the faults, then (after any hang, without holding the lock) run
+// the command, save the state, append one journal line and print.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "testing/arraysim/sim_commands.h"
+#include "testing/arraysim/sim_faults.h"
+#include "testing/arraysim/sim_invocation.h"
+#include "testing/arraysim/sim_model.h"
+
+namespace {
+
+using namespace arraysim;
+
+// The directory's lock file: two simulator processes (or a test reading
+// the state) must not interleave updates.
+class DirLock {
+ public:
+  explicit DirLock(const std::string& dir) : path_(dir + "/lock") {}
+  ~DirLock() { unlock(); }
+  bool lock() {
+    fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) unlock();
+    return fd_ >= 0;
+  }
+  void unlock() {
+    if (fd_ >= 0) close(fd_);  // releases the lock
+    fd_ = -1;
+  }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+double monotonicNow() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// Blocks in poll() rather than sleep(): the tests' virtual-time shim makes
+// sleeps return at once, but a hanging array must really keep its caller
+// waiting.
+void hang(double seconds) {
+  if (seconds > kMaxHangSeconds) seconds = kMaxHangSeconds;
+  const double deadline = monotonicNow() + seconds;
+  for (;;) {
+    double left = deadline - monotonicNow();
+    if (left <= 0) return;
+    poll(nullptr, 0, static_cast<int>(left * 1000) + 1);
+  }
+}
+
+void appendJournal(const std::string& dir, const SimInvocation& inv,
+                   int exitCode) {
+  SimJournalEntry e;
+  e.array = inv.array;
+  e.path = inv.path;
+  e.credential = inv.credential;
+  e.exitCode = exitCode;
+  e.command = joinWords(inv.words);
+  std::string line = SimJournal::format(e) + "\n";
+  int fd = open((dir + "/journal").c_str(),
+                O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  ssize_t n = write(fd, line.data(), line.size());
+  (void)n;
+  close(fd);
+}
+
+int finish(const std::string& dir, const SimInvocation& inv,
+           const std::string& out, const std::string& err, int exitCode) {
+  appendJournal(dir, inv, exitCode);
+  std::fputs(out.c_str(), stdout);
+  std::fflush(stdout);  // keeps the order when both go to one file
+  std::fputs(err.c_str(), stderr);
+  return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string dir = simDirectory();
+  SimInvocation inv = parseInvocation(argc, argv);
+  DirLock lock(dir);
+  if (!lock.lock()) {
+    std::fprintf(stderr, "arraysim: cannot lock %s/lock\n", dir.c_str());
+    return 3;
+  }
+  if (!inv.error.empty())
+    return finish(dir, inv, "", "arraysim: " + inv.error + "\n", 2);
+
+  std::string loadError;
+  SimScenario s = SimScenario::load(dir, &loadError);
+  if (!loadError.empty())
+    return finish(dir, inv, "", "arraysim: " + loadError + "\n", 3);
+
+  SimFaultEffect effect = applyFaults(s.findArray(inv.array), inv);
+  if (!s.saveState(dir))
+    return finish(dir, inv, "", "arraysim: cannot write the state\n", 3);
+
+  if (effect.hangSeconds > 0) {
+    // Let other calls (and tests) through while this one hangs.
+    lock.unlock();
+    hang(effect.hangSeconds);
+    if (!lock.lock()) return 3;
+    s = SimScenario::load(dir, &loadError);
+    if (!loadError.empty())
+      return finish(dir, inv, "", "arraysim: " + loadError + "\n", 3);
+  }
+  if (effect.respond)
+    return finish(dir, inv, effect.out, effect.err, effect.exitCode);
+
+  SimOutput o = runCommand(s, inv.array, inv.words, effect);
+  if (!s.saveState(dir))
+    return finish(dir, inv, "", "arraysim: cannot write the state\n", 3);
+  return finish(dir, inv, o.out, o.err, o.exitCode);
+}

@@ -1,0 +1,70 @@
+// The journal: one tab-separated line per command the simulator received.
+#include <fstream>
+
+#include "testing/arraysim/sim_model.h"
+
+namespace arraysim {
+
+std::string SimJournal::format(const SimJournalEntry& e) {
+  return e.array + "\t" + e.path + "\t" + e.credential + "\t" +
+         std::to_string(e.exitCode) + "\t" + e.command;
+}
+
+bool SimJournal::parseLine(const std::string& line, SimJournalEntry& out) {
+  std::string fields[5];
+  size_t start = 0;
+  for (int i = 0; i < 4; ++i) {
+    size_t tab = line.find('\t', start);
+    if (tab == std::string::npos) return false;
+    fields[i] = line.substr(start, tab - start);
+    start = tab + 1;
+  }
+  fields[4] = line.substr(start);
+  if (fields[3].empty()) return false;
+  for (char c : fields[3])
+    if ((c < '0' || c > '9') && c != '-') return false;
+  out.array = fields[0];
+  out.path = fields[1];
+  out.credential = fields[2];
+  out.exitCode = std::stoi(fields[3]);
+  out.command = fields[4];
+  return true;
+}
+
+SimJournal SimJournal::load(const std::string& dir) {
+  SimJournal j;
+  std::ifstream in(dir + "/journal");
+  std::string line;
+  while (std::getline(in, line)) {
+    SimJournalEntry e;
+    if (parseLine(line, e)) j.entries.push_back(e);
+  }
+  return j;
+}
+
+std::vector<std::string> SimJournal::commands(const std::string& array) const {
+  std::vector<std::string> out;
+  for (const SimJournalEntry& e : entries)
+    if (array.empty() || e.array == array) out.push_back(e.command);
+  return out;
+}
+
+std::vector<std::string> SimJournal::actions(const std::string& array) const {
+  std::vector<std::string> out;
+  for (const SimJournalEntry& e : entries)
+    if ((array.empty() || e.array == array) &&
+        !startsWith(e.command, "showversion"))
+      out.push_back(e.command);
+  return out;
+}
+
+int SimJournal::count(const std::string& prefix,
+                      const std::string& array) const {
+  int n = 0;
+  for (const SimJournalEntry& e : entries)
+    if ((array.empty() || e.array == array) && startsWith(e.command, prefix))
+      ++n;
+  return n;
+}
+
+}  // namespace arraysim
