@@ -130,6 +130,17 @@ TEST(OrvStringAssign, EqualLengthAssignmentKeepsTheTokenizerPass) {
   EXPECT_STREQ(s.strTok(" ", 0), "longer");
 }
 
+TEST(OrvStringAssign, StringAssignmentFollowsTheSameLengthRule) {
+  OrvString s("x,y");
+  EXPECT_STREQ(s.strToken(",", 1), "x");
+  s = OrvString("p,q");  // same length: pass and end flag stay
+  EXPECT_STREQ(s.strToken(",", 0), "y");
+  EXPECT_EQ(s.strTokenEndOfStr(), 1);
+  s = OrvString("m,n,o");  // new length: end flag cleared, pass restarted
+  EXPECT_EQ(s.strTokenEndOfStr(), 0);
+  EXPECT_STREQ(s.strToken(",", 0), "m");
+}
+
 TEST(OrvStringAssign, CopiesAreDeepAndCarryOnlyTheValue) {
   OrvString original("one two three");
   EXPECT_STREQ(original.strTok(" ", 1), "one");
@@ -288,6 +299,7 @@ TEST(OrvStringTrim, BlanksTabsAndLineEnds) {
       {"   ", "", "", ""},              {"", "", "", ""},
       {"\t a \t", "a \t", "\t a", "a"}, {"a b", "a b", "a b", "a b"},
       {"\r\n", "\r\n", "", ""},
+      {" x\t", "x\t", " x", "x"},
   };
   for (const Case& c : cases) {
     OrvString l(c.input), r(c.input), b(c.input);
