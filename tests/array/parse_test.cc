@@ -168,6 +168,22 @@ TEST(Groups, PeriodicGroupHasNoLastSyncTime) {
   EXPECT_STREQ("pv2.r", g.volumes[1]->data().remoteVV.getValue());
 }
 
+// Synchronous and periodic groups in one listing: each volume header
+// switches its own table on.
+TEST(Groups, MixedSynchronousAndPeriodicListing) {
+  _VolGroupStatus s, p;
+  ASSERT_EQ(1, OrvVexaUtil::extractVolmeGroupDetails(data("groups_mixed.txt"), "rcs", "tgtB", s));
+  ASSERT_EQ(1, OrvVexaUtil::extractVolmeGroupDetails(data("groups_mixed.txt"), "rcp", "tgtB", p));
+  ASSERT_EQ(1, s.volumes.numObjects());
+  EXPECT_STREQ("2026-12-08 10:00:00 UTC", s.volumes[0]->data().lastSyncTime.getValue());
+  EXPECT_STREQ("Periodic", p.mode.getValue());
+  EXPECT_STREQ("yes", p.autoRecover.getValue());
+  ASSERT_EQ(2, p.volumes.numObjects());
+  EXPECT_STREQ("p2.r", p.volumes[1]->data().remoteVV.getValue());
+  EXPECT_STREQ("Syncing", p.volumes[1]->data().syncStatus.getValue());
+  EXPECT_STREQ("", p.volumes[1]->data().lastSyncTime.getValue());
+}
+
 TEST(Groups, SeveralGroupsOptionsWordsAndVolumeTables) {
   OrvList<_VolGroupStatus> groups;
   groups.insertAtBack(_VolGroupStatus());
