@@ -26,7 +26,7 @@
 #include "foundation/orv_string.h"
 #include "objectdb/orv_type.h"
 
-enum objectTagType {
+enum objectTagType : int {  // 32-bit; any number may be stored
   COMMON_OBJ = 0,       // "common_obj": product settings
   APPLICATION_OBJ = 1,  // "application_obj": package configuration
   INTERNAL_OBJ = 2      // "internal_obj": status and working objects

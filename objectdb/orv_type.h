@@ -30,7 +30,7 @@ class OrvRCVexa;
 // A takeover action or building block of the replication controller.
 typedef int (OrvRCVexa::*OrvActionFunction)();
 
-enum objectParaType {
+enum objectParaType : int {  // 32-bit; any number may be stored
   INTEGER_TYPE = 0,
   STRING_TYPE = 1,
   LIST_TYPE = 2,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -120,6 +121,50 @@ TEST(ConfigLineTest, LongAndOddInputStaysBounded) {
   ASSERT_TRUE(v && v->getValue(list));
   EXPECT_EQ(list.numObjects(), 500);
   EXPECT_STREQ(list[499]->data().getValue(), "n499");
+}
+
+// Random lines built from the characters that matter to the parser: every
+// result keeps the invariants the loader relies on.
+TEST(ConfigLineTest, RandomLinesKeepInvariants) {
+  const char alphabet[] = {'a', 'B', '1', '.', '#', ' ', '\t', '\r', '\n', '-', '"', '=', '\0'};
+  std::mt19937 rng(20261208);
+  std::uniform_int_distribution<int> length(0, 40);
+  std::uniform_int_distribution<int> pick(0, sizeof(alphabet) - 2);  // no NUL inside
+  const objectParaType types[] = {STRING_TYPE, LIST_TYPE, INTEGER_TYPE, ACTION_TYPE, TAG_TYPE};
+  for (int round = 0; round < 3000; ++round) {
+    std::string line;
+    for (int n = length(rng); n > 0; --n) line += alphabet[pick(rng)];
+    OrvString name, rest;
+    if (!OrvConfigLine::split(line.c_str(), name, rest)) continue;
+    const std::string n(name.getValue());
+    ASSERT_FALSE(n.empty()) << "'" << line << "'";
+    ASSERT_EQ(n.find_first_of("# \t"), std::string::npos) << "'" << line << "'";
+    for (objectParaType type : types) {
+      for (const char* objectName : {name.getValue(), "DC1_NODE_LIST"}) {
+        std::unique_ptr<OrvType> v = OrvConfigLine::value(type, objectName, rest);
+        if (!v) {
+          ASSERT_TRUE(type == STRING_TYPE || type == ACTION_TYPE || type == TAG_TYPE);
+          continue;
+        }
+        ASSERT_EQ(v->getType(), type);
+        OrvString text;
+        OrvList<OrvString> list;
+        if (v->getValue(text)) {
+          const std::string t(text.getValue());
+          ASSERT_FALSE(t.empty());
+          ASSERT_EQ(t.find_first_of("#\t"), std::string::npos) << "'" << line << "'";
+          ASSERT_NE(t.front(), ' ');
+          ASSERT_NE(t.back(), ' ');
+        } else if (v->getValue(list)) {
+          for (int i = 0; i < list.numObjects(); ++i) {
+            const std::string e(list[i]->data().getValue());
+            ASSERT_FALSE(e.empty()) << "'" << line << "'";
+            ASSERT_EQ(e.find_first_of("# \t"), std::string::npos) << "'" << line << "'";
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
