@@ -100,6 +100,10 @@ OrvCondition* OrvRule::entryFor(const std::string& conditionText, OrvConditionMe
     if (known != memo->entries.end()) return known->second;
   }
   OrvCondition condition(db_, conditionText.c_str(), memo != nullptr ? memo->names : nullptr);
+  if (conditionList_ == nullptr) {
+    error_ = 1;
+    throw OrvException(kConditionMissing);
+  }
   int position = -1;
   if (!conditionList_->search(condition, position)) {
     conditionList_->insertAtBack(condition, position);

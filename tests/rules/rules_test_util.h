@@ -27,15 +27,6 @@ inline bool set(OrvObjectDb& db, const std::string& name, const std::string& val
   return target != nullptr && target->setValue(OrvString(value.c_str())) == 1;
 }
 
-// Leaves a string object with a possible set without any value: a refused
-// text does that (no value of the set is empty).
-inline bool clear(OrvObjectDb& db, const std::string& name) {
-  OrvObject* target = object(db, name);
-  if (target == nullptr) return false;
-  target->setValue(OrvString(""));
-  return target->getValue() == nullptr;
-}
-
 inline bool apply(OrvObjectDb& db, const State& state) {
   for (const auto& entry : state) {
     if (!set(db, entry.first, entry.second)) return false;
