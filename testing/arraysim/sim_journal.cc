@@ -1,4 +1,5 @@
 // The journal: one tab-separated line per command the simulator received.
+#include <cstdlib>
 #include <fstream>
 
 #include "testing/arraysim/sim_model.h"
@@ -20,13 +21,13 @@ bool SimJournal::parseLine(const std::string& line, SimJournalEntry& out) {
     start = tab + 1;
   }
   fields[4] = line.substr(start);
-  if (fields[3].empty()) return false;
-  for (char c : fields[3])
-    if ((c < '0' || c > '9') && c != '-') return false;
+  char* end = nullptr;
+  long code = std::strtol(fields[3].c_str(), &end, 10);
+  if (fields[3].empty() || *end != '\0') return false;
   out.array = fields[0];
   out.path = fields[1];
   out.credential = fields[2];
-  out.exitCode = std::stoi(fields[3]);
+  out.exitCode = static_cast<int>(code);
   out.command = fields[4];
   return true;
 }
