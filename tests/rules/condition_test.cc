@@ -4,9 +4,12 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "rules/orv_exception.h"
+#include "rules/orv_object_names.h"
 #include "tests/rules/rules_test_util.h"
 
 namespace {
@@ -199,6 +202,32 @@ TEST(ConditionEvaluate, FollowsTheCurrentValueAndKeepsTheErrorFlag) {
   EXPECT_EQ(1, unbound.hasError());
   OrvCondition copy(unbound);
   EXPECT_EQ(1, copy.hasError());
+}
+
+}  // namespace
+
+namespace {
+
+// The snapshot the rule database parses its table with must answer as the
+// database's own lookup does, first object of a name included.
+TEST(ObjectNameIndex, AgreesWithTheDatabaseLookup) {
+  OrvObjectDb db;
+  ASSERT_EQ(1, db.addObject(OrvObject("StatusRCLink", 99, INTERNAL_OBJ, -1, -1, STRING_TYPE, "")));
+  ASSERT_EQ(1, db.addObject(OrvObject("Stopped", 100, INTERNAL_OBJ, -1, -1, STRING_TYPE, "")));
+  OrvObjectNameIndex names(&db);
+  std::vector<std::string> probes = {"", "Stopped", "statusrclink", "NoSuchObject", "Not Started"};
+  for (int i = 0; i < db.numberOfElements(); ++i) probes.push_back(db[i].getObjectName().getValue());
+  for (const std::string& name : probes) {
+    int expected = -7;
+    int actual = -7;
+    const int found = db.getIndexByObjectName(name.c_str(), expected, 0);
+    EXPECT_EQ(found, names.find(name.c_str(), actual)) << name;
+    EXPECT_EQ(expected, actual) << name;
+  }
+  int idx = -1;
+  ASSERT_EQ(1, names.find("StatusRCLink", idx));
+  EXPECT_EQ(61, idx);
+  EXPECT_EQ(0, OrvObjectNameIndex(nullptr).find("StatusRCLink", idx));
 }
 
 }  // namespace

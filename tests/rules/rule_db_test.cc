@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "objectdb/orv_object_db.h"
+#include "rules/rule_table.h"
 #include "tests/rules/rules_test_util.h"
 
 namespace {
@@ -362,6 +363,63 @@ TEST(RuleDb, TopLevelErrorsSetTheErrorFlag) {
   OrvString trace;
   EXPECT_EQ(0, rules.evaluateAndGetAction(action, trace));
   EXPECT_EQ(1, rules.hasError());
+}
+
+}  // namespace
+
+namespace {
+
+// The rule database builds its table with shortcuts (a memo of parsed
+// condition texts, a snapshot of the object names, sets filled in place).
+// Building the same texts rule by rule, each parsed afresh and every set
+// appended as a copy, must give the same conditions, sets and rules.
+TEST(RuleDbConstruction, ShortcutsBuildTheSameTable) {
+  OrvObjectDb objects;
+  OrvRuleDb built(&objects);
+
+  OrvList<OrvRuleFunction> sets;
+  OrvList<OrvCondition> conditions;
+  OrvList<OrvRule> top;
+  for (int i = 0; i < orv_rule_table::kTopLevelRuleCount; ++i) {
+    OrvRule rule(&objects, &sets, &conditions, orv_rule_table::kTopLevelRuleTexts[i]);
+    top.insertAtBack(rule);
+  }
+  auto family = [&](const char* const* texts, const orv_rule_table::OrvRuleTableSet* table,
+                    int count, bool async) {
+    for (int s = 0; s < count; ++s) {
+      const OrvString name =
+          async ? orv_rule_table::asyncRuleSetName(table[s].name) : OrvString(table[s].name);
+      OrvRuleFunction set(&objects, &sets, &conditions, name);
+      for (int r = table[s].first; r < table[s].first + table[s].count; ++r) {
+        OrvRule rule(&objects, &sets, &conditions,
+                     async ? OrvString(orv_rule_table::asyncRuleText(texts[r]).c_str())
+                           : OrvString(texts[r]));
+        set.insertObj(rule);
+      }
+      sets.insertAtBack(set);
+    }
+  };
+  family(orv_rule_table::kSyncRuleTexts, orv_rule_table::kSyncRuleSets,
+         orv_rule_table::kSyncRuleSetCount, false);
+  family(orv_rule_table::kPeriodicRuleTexts, orv_rule_table::kPeriodicRuleSets,
+         orv_rule_table::kPeriodicRuleSetCount, false);
+  family(orv_rule_table::kSyncRuleTexts, orv_rule_table::kSyncRuleSets,
+         orv_rule_table::kSyncRuleSetCount, true);
+
+  ASSERT_EQ(conditions.numObjects(), built.getConditionList().numObjects());
+  for (int i = 0; i < conditions.numObjects(); ++i) {
+    EXPECT_TRUE(conditions[i]->data() == built.getConditionList()[i]->data()) << i;
+  }
+  ASSERT_EQ(sets.numObjects(), built.getRuleSets().numObjects());
+  for (int i = 0; i < sets.numObjects(); ++i) {
+    EXPECT_STREQ(sets[i]->data().getName().getValue(),
+                 built.getRuleSets()[i]->data().getName().getValue());
+  }
+  std::ostringstream plain;
+  for (int i = 0; i < top.numObjects(); ++i) top[i]->data().printRuleOut("", plain);
+  std::ostringstream shortcut;
+  built.printRule(shortcut);
+  EXPECT_TRUE(plain.str() == shortcut.str());
 }
 
 }  // namespace
