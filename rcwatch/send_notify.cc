@@ -1,0 +1,270 @@
+#include "rcwatch/send_notify.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "foundation/logger.h"
+#include "rcwatch/evq_text.h"
+#include "rcwatch/mail_file.h"
+
+namespace {
+
+const char kHeader[] = ">------------ Orvanta Vexa Replication Monitor Notification ------------<";
+const char kFooter[] = ">---------- End Orvanta Vexa Replication Monitor Notification ----------<";
+const char kSyslogIdent[] = "OrvantaVexa";
+const size_t kCtimeLength = 26;
+const size_t kHostNameLength = 100;
+const int kSendmailLineLength = 512;
+
+enum Channel { kUnknown, kEmail, kSyslog, kConsole, kEvq };
+
+Channel channelOf(const std::string& type) {
+  if (strcasecmp(type.c_str(), "email") == 0) return kEmail;
+  if (strcasecmp(type.c_str(), "syslog") == 0) return kSyslog;
+  if (strcasecmp(type.c_str(), "console") == 0) return kConsole;
+  if (strcasecmp(type.c_str(), "evq") == 0) return kEvq;
+  return kUnknown;
+}
+
+std::string localHostName() {
+  char host[kHostNameLength + 1];
+  memset(host, 0, sizeof(host));
+  if (gethostname(host, kHostNameLength) != 0) host[0] = '\0';
+  host[kHostNameLength] = '\0';
+  return host;
+}
+
+// Runs the mail command with its output read back; 0 when the mail program
+// printed nothing and exited with 0.
+int runSendmail(const std::string& command, Logger* log) {
+  struct sigaction dfl;
+  struct sigaction saved;
+  memset(&dfl, 0, sizeof(dfl));
+  dfl.sa_handler = SIG_DFL;
+  sigemptyset(&dfl.sa_mask);
+  dfl.sa_flags = 0;
+  sigaction(SIGCHLD, &dfl, &saved);
+
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    log->log("mail_msg: popen of sendmail failed");
+    sigaction(SIGCHLD, &saved, nullptr);
+    return -1;
+  }
+  int result = 0;
+  char line[kSendmailLineLength + 1];
+  if (fgets(line, sizeof(line), pipe) != nullptr) {
+    log->log("mail_msg: sendmail error %s", line);
+    result = -1;
+    // Read the rest too, so a talkative mail program cannot block on a
+    // full pipe while we wait for it.
+    while (fgets(line, sizeof(line), pipe) != nullptr) {
+    }
+  }
+  int status = pclose(pipe);
+  if (status < 0) {
+    log->log("mail_msg: no associated stream for this popen()");
+    result = -1;
+  } else if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
+    log->log("mail_msg: /usr/bin/sh could not be executed");
+    result = -1;
+  } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    // A mail program that failed quietly has not sent the mail either.
+    log->log("mail_msg: sendmail failed with status %d", status);
+    result = -1;
+  }
+  sigaction(SIGCHLD, &saved, nullptr);
+  return result;
+}
+
+}  // namespace
+
+SendNotify::SendNotify() {}
+
+std::string SendNotify::framedText(const std::string& details) const {
+  return header + "\n" + notificationTime + "\n" + message + "\n" + details + "\n" + footer +
+         "\n";
+}
+
+void SendNotify::buildNotificationMessage(std::string text) {
+  header = kHeader;
+  footer = kFooter;
+  time_t now = time(nullptr);
+  char stamp[64];
+  const char* formatted = ctime_r(&now, stamp);
+  std::string when = formatted != nullptr ? formatted : "";
+  if (when.size() > kCtimeLength) when.resize(kCtimeLength);
+  notificationTime = "Notification Time: " + when;
+  message = text + "\n";
+}
+
+int SendNotify::sendNotification(std::string packageName, std::string text, std::string type,
+                                 std::string details, std::string address) {
+  Logger* log = Logger::getInstance();
+  buildNotificationMessage(text);
+  Channel channel = channelOf(type);
+  if (channel == kEmail) {
+    log->log("INFO\tSending %s notification to address %s", type.c_str(), address.c_str());
+  } else {
+    log->log("INFO\tSending %s notification", type.c_str());
+  }
+  int result = -1;
+  switch (channel) {
+    case kConsole:
+      sendConsoleNotification(details, "/dev/console");
+      result = sendConsoleNotification(details, "/dev/xconsole");
+      break;
+    case kEmail:
+      result = sendEmailNotification(details, packageName, address.c_str());
+      break;
+    case kEvq:
+      result = sendEvqNotification(details, atoi(address.c_str()));
+      break;
+    case kSyslog:
+      result = sendSyslogNotification(details);
+      break;
+    case kUnknown:
+      log->log("Error: Unknown notification type\n");
+      result = -1;
+      break;
+  }
+  if (result == -1) log->log("\tError\tFailed to send notification");
+  return result;
+}
+
+int SendNotify::sendEmailNotification(std::string details, std::string packageName,
+                                      const char* address) {
+  Logger* log = Logger::getInstance();
+  const char* path = orv_mail::kMailFilePath;
+  std::string body = framedText(details);
+
+  if (access(orv_mail::kSendmailPath, X_OK) != 0) {
+    log->log("sendEmailNotification: cannot execute /usr/sbin/sendmail, %s\n", strerror(errno));
+    return -1;
+  }
+  FILE* file = orv_mail::openMailFile(path);
+  if (file == nullptr) {
+    log->log("open_mail_msg_file: fopen of %s failed, %s\n", path, strerror(errno));
+    return -1;
+  }
+  std::string text = orv_mail::mailText(address != nullptr ? address : "", localHostName(),
+                                        packageName, body);
+  size_t written = fwrite(text.data(), 1, text.size(), file);
+  int writeError = written == text.size() ? 0 : errno;
+  if (fclose(file) != 0 && writeError == 0) writeError = errno;
+  if (writeError != 0) {
+    log->log("open_mail_msg_file: write of %s failed, %s\n", path, strerror(writeError));
+    return -1;
+  }
+
+  struct stat st;
+  if (access(path, F_OK) != 0) {
+    log->log("mail_msg: Cannot access %s, %s\n", path, strerror(errno));
+    return -1;
+  }
+  if (stat(path, &st) != 0) {
+    log->log("mail_msg: Cannot stat %s, %s\n", path, strerror(errno));
+    return -1;
+  }
+  if (st.st_size == 0) {
+    log->log("mail_msg: %s does not contain any data", path);
+    return -1;
+  }
+
+  fprintf(stdout, "%s%s%s\n", orv_mail::kSendmailPath, "-t -i <", path);
+  fflush(stdout);
+  std::string command = std::string(orv_mail::kSendmailPath) + " -t -i < " + path;
+  if (runSendmail(command, log) != 0) return -1;
+
+  if (unlink(path) != 0) {
+    log->log("sendEmailNotification: unlink failed for %s, %s\n", path, strerror(errno));
+  }
+  return 0;
+}
+
+int SendNotify::sendSyslogNotification(std::string details) {
+  openlog(kSyslogIdent, LOG_PID | LOG_NDELAY | LOG_NOWAIT, LOG_LOCAL1);
+  const std::string* parts[] = {&header, &notificationTime, &message, &details, &footer};
+  for (const std::string* part : parts) syslog(LOG_LOCAL1 | LOG_INFO, "%s", part->c_str());
+  closelog();
+  return 0;
+}
+
+int SendNotify::sendConsoleNotification(std::string details, std::string device) {
+  Logger* log = Logger::getInstance();
+  std::string text = framedText(details);
+  if (access(device.c_str(), W_OK) != 0) {
+    log->logDebug("ERROR\tsendConsoleNotification: access failed for %s: %s", device.c_str(),
+                  strerror(errno));
+    return 0;
+  }
+  // O_NOCTTY: a terminal opened by a service must not become its
+  // controlling terminal.
+  int fd = open(device.c_str(), O_RDWR | O_APPEND | O_NOCTTY | O_CLOEXEC);
+  FILE* stream = fd >= 0 ? fdopen(fd, "a+") : nullptr;
+  if (stream == nullptr) {
+    log->log("ERROR\tsendConsoleNotification: fopen failed for %s: %s", device.c_str(),
+             strerror(errno));
+    if (fd >= 0) close(fd);
+    return 0;
+  }
+  size_t written = fwrite(text.data(), 1, text.size(), stream);
+  if (written != text.size()) {
+    log->log("ERROR\tsendConsoleNotification: FWRITE failed to write entire message: %s",
+             strerror(errno));
+  }
+  if (fclose(stream) != 0) {
+    log->log("ERROR\tsendConsoleNotification: FCLOSE failed for %s: %s", device.c_str(),
+             strerror(errno));
+  }
+  return 0;
+}
+
+int SendNotify::check_evq_notification() {
+  if (access(orv_evq::kEvqCommandPath, X_OK) == 0) return 1;
+  Logger::getInstance()->log("ERROR\tcheck_evq_notification: %s command not found: %s",
+                             orv_evq::kEvqCommandPath, strerror(errno));
+  return 0;
+}
+
+int SendNotify::sendEvqNotification(std::string details, int severity) {
+  Logger* log = Logger::getInstance();
+  std::string text = header + notificationTime + message + details + footer;
+  if (check_evq_notification() == 0) {
+    log->logDebug("ERROR\tsendEvqNotification evqmsg command not found");
+    return -1;
+  }
+  std::string escaped;
+  std::string command = orv_evq::buildCommand(orv_evq::severityWord(severity), text, escaped);
+  log->log("\tINFO\tExecuting %s", command.c_str());
+  int status = system(command.c_str());
+  int normal = WIFEXITED(status) ? 1 : 0;
+  int code = normal ? WEXITSTATUS(status) : 0;
+  log->logDebug("INFO\tsendEvqNotification:  evqmsg command returns %d, %d, %d", status, normal,
+                code);
+  if (status == 0) {
+    log->log("INFO\tsendEvqNotification: sent the following event:\n%s", escaped.c_str());
+    return 0;
+  }
+  if (!normal || code != 2) {
+    log->log("ERROR\tsendEvqNotification:  evqmsg command failed, ret= %d", status);
+    log->log("ERROR\tsendEvqNotification: unable to send the following event:%s",
+             escaped.c_str());
+    return -1;
+  }
+  log->log("ERROR\tsendEvqNotification: evqmsg failed, ELO Message Agent may not be running");
+  log->log("ERROR\tsendEvqNotification: unable to send the following event via evqmsg:%s",
+           escaped.c_str());
+  return -1;
+}
