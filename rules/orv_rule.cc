@@ -1,6 +1,7 @@
 #include "rules/orv_rule.h"
 
 #include <cstring>
+#include <string>
 
 #include "rules/orv_exception.h"
 
@@ -122,7 +123,8 @@ OrvCondition* OrvRule::entryFor(const std::string& conditionText, OrvConditionMe
 }
 
 int OrvRule::evaluateAndGetAction(OrvString& action, OrvString& trace) {
-  OrvString path;
+  // The path is put together aside and joined to the trace once.
+  std::string path;
   for (OrvListNode<OrvCondition*>* node = conditions_.isEmpty() ? nullptr : conditions_[0];
        node != nullptr; node = node->next()) {
     OrvCondition* condition = node->data();
@@ -132,11 +134,17 @@ int OrvRule::evaluateAndGetAction(OrvString& action, OrvString& trace) {
     }
     int position = -1;
     conditionList_->search(*condition, position);
-    if (path.getLength() > 0) path += '-';
-    path += position;
+    if (!path.empty()) path += '-';
+    path += std::to_string(position);
   }
-  if (trace.getLength() > 0) trace += '-';
-  trace += path;
+  if (trace.getLength() > 0) {
+    std::string joined(trace.getValue());
+    joined += '-';
+    joined += path;
+    trace = joined.c_str();
+  } else if (!path.empty()) {
+    trace = path.c_str();
+  }
 
   if (terminal_) {
     action = target_;
