@@ -1,0 +1,136 @@
+// The monitor's start-up sequence and its endless loop of passes.
+
+#include <ctime>
+
+#include "controller/orv_rc_vexa.h"
+#include "foundation/util.h"
+#include "objectdb/orv_object.h"
+#include "objectdb/orv_object_db.h"
+#include "rcwatch/monitor.h"
+#include "rcwatch/monitor_text.h"
+#include "rcwatch/send_notify.h"
+
+namespace {
+
+struct Channels {
+  int email = 0;
+  int syslog = 0;
+  int evq = 0;
+  int console = 0;
+};
+
+struct ReplicationState {
+  OrvString link;
+  OrvString group;
+  OrvString volumes;
+};
+
+Channels readChannels(OrvString& packageName, OrvList<OrvString>& addresses) {
+  Channels channels;
+  OrvObject* choices = nullptr;
+  if (!pObjectDb_->getObjectByName("DR_NOTIFICATION_CHOICES", choices, 1)) return channels;
+  if (choices->contains("EMAIL")) channels.email = populateEmailAddresses(packageName, &addresses);
+  if (choices->contains("SYSLOG")) channels.syslog = 1;
+  if (choices->contains("EVQ")) channels.evq = 1;
+  if (choices->contains("CONSOLE")) channels.console = 1;
+  return channels;
+}
+
+OrvString objectText(const char* name) {
+  OrvString value;
+  pObjectDb_->getStrValByName(name, value, 1);
+  return value;
+}
+
+}  // namespace
+
+int runMonitor(int argc, char** argv) {
+  pLog_ = Logger::getInstance();
+  if (argc != 2) clUsage();
+
+  SendNotify notifier;
+  OrvList<OrvString> addresses;
+  MonitorIdentity id;
+  getClusterName(id.clusterName);
+
+  if (earlySetups(argc, argv) != 0) {
+    pLog_->logDebug("Initialization failed.");
+    return 2;
+  }
+  id.packageName = argv[1];
+  if (startUpInit() != 0) {
+    pLog_->logDebug("Initializing the Remote Copy group functions for RCVG Monitor");
+    return 1;
+  }
+  pObjectDb_->loadUserConfig(id.packageName);
+
+  Channels channels = readChannels(id.packageName, addresses);
+  const int interval = getMonitorInterval();
+
+  int threshold = 0;
+  if (!pObjectDb_->getIntValByName("RPO_THRESHOLD", threshold)) threshold = 0;
+  pLog_->logDebug("The RPO_THRESHOLD value is %d", threshold);
+  RpoWatch rpo(threshold);
+
+  OrvString site = objectText("StatusCurrentDC");
+  const bool dc1Local = site == "A";
+  id.localGroup = objectText(dc1Local ? "DC1_RC_VOLUME_GROUP" : "DC2_RC_VOLUME_GROUP");
+  id.remoteGroup = objectText(dc1Local ? "DC2_RC_VOLUME_GROUP" : "DC1_RC_VOLUME_GROUP");
+  id.localArray = objectText(dc1Local ? "DC1_STORAGE_SYSTEM_NAME" : "DC2_STORAGE_SYSTEM_NAME");
+  id.remoteArray = objectText(dc1Local ? "DC2_STORAGE_SYSTEM_NAME" : "DC1_STORAGE_SYSTEM_NAME");
+
+  ReplicationState current;
+  OrvString diagnostics;
+  OrvString details;
+  int problem = getVolumeStatesAndErrorLog(diagnostics);
+  details += diagnostics;
+  getRemoteCopyInfo(current.link, current.group, current.volumes);
+
+  OrvString message = monitorStartMessage(id, current.link, current.group, current.volumes);
+  sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
+                       channels.console, addresses, id.packageName, message, details);
+
+  ReplicationState previous = current;
+  for (;;) {
+    const int previousProblem = problem;
+    OrvUtil::_sleep(interval);
+
+    message = "";
+    details = "";
+    problem = getVolumeStatesAndErrorLog(diagnostics);
+    details += diagnostics;
+    getRemoteCopyInfo(current.link, current.group, current.volumes);
+
+    message = monitorHeader(id, "\n\n");
+    long stopped = 0;
+    if (rpo.observe(current.group, time(nullptr), stopped)) {
+      OrvString notice = rpoNoticeText(id.packageName, message, stopped, threshold);
+      pLog_->log("%s", notice.getValue());
+      sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
+                           channels.console, addresses, id.packageName, notice, details);
+    }
+
+    OrvString line;
+    int changed = 0;
+    if (appendChangeLine("The Replication Link Status", previous.link, current.link, message,
+                         line)) {
+      pLog_->log("%s", line.getValue());
+      changed = 1;
+    }
+    if (appendChangeLine("The Remote Copy Volume Group Status", previous.group, current.group,
+                         message, line)) {
+      pLog_->log("%s", line.getValue());
+      changed = 1;
+    }
+    if (appendChangeLine("The Remote Copy Virtual Volume Status", previous.volumes,
+                         current.volumes, message, line)) {
+      pLog_->log("%s", line.getValue());
+      changed = 1;
+    }
+    if (changed || problem != previousProblem) {
+      sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
+                           channels.console, addresses, id.packageName, message, details);
+    }
+    previous = current;
+  }
+}

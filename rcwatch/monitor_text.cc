@@ -1,0 +1,79 @@
+#include "rcwatch/monitor_text.h"
+
+#include <strings.h>
+
+#include <cstring>
+#include <string>
+
+OrvString monitorHeader(const MonitorIdentity& id, const char* lastLineEnd) {
+  OrvString text;
+  text += OrvString("Cluster Name                     : ") + id.clusterName + "\n";
+  text += OrvString("Package Name                     : ") + id.packageName + "\n";
+  text += OrvString("Remote Copy Group Name(Local)    : ") + id.localGroup + "\n";
+  text += OrvString("Remote Copy Group Name(Remote)   : ") + id.remoteGroup + "\n";
+  text += OrvString("Local Array Name/IP              : ") + id.localArray + "\n";
+  text += OrvString("Remote Array Name/IP             : ") + id.remoteArray + lastLineEnd;
+  return text;
+}
+
+OrvString monitorStartMessage(const MonitorIdentity& id, const OrvString& link,
+                              const OrvString& group, const OrvString& volumes) {
+  OrvString text = OrvString("Orvanta Vexa Replication Monitor for Package ") + id.packageName +
+                   " has started\n\n";
+  text += monitorHeader(id, "\n\n\n");
+  text += OrvString("The Replication Link Status is ") + link + "\n";
+  text += OrvString("The Remote Copy Volume Group Status is ") + group + "\n";
+  text += OrvString("The Remote Copy Virtual Volume Status is ") + volumes + "\n\n";
+  return text;
+}
+
+int appendChangeLine(const char* subject, const OrvString& previous, const OrvString& current,
+                     OrvString& message, OrvString& line) {
+  if (previous == current) return 0;
+  line = OrvString(subject) + " has changed from " + previous + " to " + current + "\n";
+  message += line;
+  return 1;
+}
+
+OrvString rpoNoticeText(const OrvString& packageName, const OrvString& header,
+                        long stoppedSeconds, int thresholdMinutes) {
+  OrvString text = OrvString("Orvanta Vexa RPO Monitor for the package ") + packageName + "\n\n";
+  text += header;
+  text += "The Remote Copy Volume Group Replication has been stopped for ";
+  text += std::to_string(stoppedSeconds / 60).c_str();
+  text += " minutes and ";
+  text += std::to_string(stoppedSeconds % 60).c_str();
+  text += " seconds.\nIt exceeds the configured RPO THRESHOLD value of ";
+  text += thresholdMinutes;
+  text += " minutes.\nThe Package will not start after a failover to standby site.\n";
+  return text;
+}
+
+RpoWatch::RpoWatch(int thresholdMinutes)
+    : thresholdMinutes_(thresholdMinutes),
+      thresholdSeconds_(static_cast<long>(thresholdMinutes) * 60) {
+  memset(&stopTime_, 0, sizeof(stopTime_));
+}
+
+int RpoWatch::observe(const OrvString& groupStatus, time_t now, long& stoppedSeconds) {
+  if (strcasecmp(groupStatus.getValue(), "Stopped") != 0) {
+    awaitingStopTime_ = 1;
+    noticePending_ = 1;
+    return 0;
+  }
+  if (thresholdMinutes_ <= 0) return 0;
+  struct tm local;
+  localtime_r(&now, &local);
+  if (awaitingStopTime_) {
+    stopTime_ = local;
+    awaitingStopTime_ = 0;
+    return 0;
+  }
+  if (!noticePending_) return 0;
+  struct tm start = stopTime_;
+  long stopped = static_cast<long>(difftime(mktime(&local), mktime(&start)));
+  if (stopped <= thresholdSeconds_) return 0;
+  stoppedSeconds = stopped;
+  noticePending_ = 0;
+  return 1;
+}

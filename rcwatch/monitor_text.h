@@ -1,0 +1,61 @@
+// The texts the monitor composes for its notifications, and the watch over
+// how long replication has been stopped (the RPO watch).
+
+#ifndef RCWATCH_MONITOR_TEXT_H_
+#define RCWATCH_MONITOR_TEXT_H_
+
+#include <ctime>
+
+#include "foundation/orv_string.h"
+
+// Names shown in the six-line header of every notification.
+struct MonitorIdentity {
+  OrvString clusterName;
+  OrvString packageName;
+  OrvString localGroup;
+  OrvString remoteGroup;
+  OrvString localArray;
+  OrvString remoteArray;
+};
+
+// The six "Label : value" lines; the last one ends in lastLineEnd ("\n\n\n"
+// in the start message, "\n\n" in every pass) instead of one line feed.
+OrvString monitorHeader(const MonitorIdentity& id, const char* lastLineEnd);
+
+// "... has started", the header and the three current states.
+OrvString monitorStartMessage(const MonitorIdentity& id, const OrvString& link,
+                              const OrvString& group, const OrvString& volumes);
+
+// When current differs from previous (exactly, case included): appends
+// "<subject> has changed from <previous> to <current>\n" to message, sets
+// line to that text and returns 1.  Else 0 and nothing changes.
+int appendChangeLine(const char* subject, const OrvString& previous, const OrvString& current,
+                     OrvString& message, OrvString& line);
+
+// The RPO notice: its own title, the pass header, the time stopped in
+// minutes and seconds and the threshold in minutes.
+OrvString rpoNoticeText(const OrvString& packageName, const OrvString& header,
+                        long stoppedSeconds, int thresholdMinutes);
+
+// Per stop episode: the first pass that sees the group "Stopped" (any
+// case) records the time; the first later pass stopped for more than the
+// threshold is due one notice; a pass with any other status starts over.
+// A threshold of 0 (or less) never makes a notice due.
+class RpoWatch {
+ public:
+  explicit RpoWatch(int thresholdMinutes);
+  // 1 when a notice is due in this pass (stoppedSeconds := whole seconds
+  // stopped), else 0.
+  int observe(const OrvString& groupStatus, time_t now, long& stoppedSeconds);
+
+  int thresholdMinutes() const { return thresholdMinutes_; }
+
+ private:
+  int thresholdMinutes_;
+  long thresholdSeconds_;
+  int awaitingStopTime_ = 1;
+  int noticePending_ = 1;
+  struct tm stopTime_;
+};
+
+#endif  // RCWATCH_MONITOR_TEXT_H_
