@@ -152,6 +152,7 @@ class Runner {
     if (g.status == "New") return;
     g.status = "Stopped";
     g.polls = 0;
+    g.starting = 0;
     for (SimVolume& v : g.volumes)
       if (v.sync == "Synced" || v.sync == "Syncing" || v.sync == "NotSynced")
         v.sync = "Stopped";
@@ -167,14 +168,21 @@ class Runner {
   }
 
   void startHalf(SimGroup& g) {
-    g.status = "Started";
-    g.polls = s_.settings.startPolls;
+    g.polls = s_.settings.startPolls > 0 ? s_.settings.startPolls : 0;
     for (SimVolume& v : g.volumes)
       if (v.sync != "Synced") v.sync = "Syncing";
-    if (g.polls <= 0) {
-      g.polls = 0;
-      markSynced(g);
+    if (s_.settings.startingPolls > 0) {
+      g.status = "Starting";
+      g.starting = s_.settings.startingPolls;
+      return;
     }
+    becomeStarted(g);
+  }
+
+  void becomeStarted(SimGroup& g) {
+    g.status = "Started";
+    g.starting = 0;
+    if (g.polls == 0) markSynced(g);
   }
 
   void startPair(SimGroup& g) {
@@ -182,15 +190,24 @@ class Runner {
     if (SimGroup* p = peer(g)) startHalf(*p);
   }
 
-  // One listing of a started, syncing pair brings it one poll closer to
-  // Synced.  A pair with Syncing volumes but no polls left stays Syncing.
+  // One listing of a starting or syncing pair brings it one poll closer to
+  // Started and then to Synced.
   void pollPair(SimGroup& g) {
+    SimGroup* p = peer(g);
+    if (g.status == "Starting" && g.starting > 0) {
+      --g.starting;
+      if (p != nullptr && p->status == "Starting") p->starting = g.starting;
+      if (g.starting == 0) {
+        becomeStarted(g);
+        if (p != nullptr && p->status == "Starting") becomeStarted(*p);
+      }
+      return;
+    }
     if (g.status != "Started" || g.polls <= 0) return;
     bool syncing = false;
     for (const SimVolume& v : g.volumes) syncing |= v.sync == "Syncing";
     if (!syncing) return;
     --g.polls;
-    SimGroup* p = peer(g);
     if (p != nullptr) p->polls = g.polls;
     if (g.polls == 0) {
       markSynced(g);
@@ -328,7 +345,7 @@ class Runner {
     std::string err;
     SimGroup* g = lookup(args, err, true);
     if (g == nullptr) return fail(err);
-    if (g->status == "Started")
+    if (isStartedLike(g->status))
       return ok("Remote Copy group " + g->name + " is already started.\n");
     if (!isPrimaryRole(g->role))
       return fail("Remote Copy group " + g->name + " has the role " +

@@ -6,9 +6,11 @@
 //   stoprcopygroup [-f] -t T G     this half Stopped (volumes Stopped), the
 //                                  peer too when linked
 //   startrcopygroup -t T G         on a Primary/Primary-Rev half whose peer
-//                                  is secondary, linked: both Started, their
-//                                  volumes Syncing for settings.startPolls
-//                                  listings, then Synced
+//                                  is secondary, linked: both "Starting"
+//                                  for settings.startingPolls listings,
+//                                  then Started with their volumes Syncing
+//                                  for settings.startPolls listings, then
+//                                  Synced
 //   setrcopygroup reverse [-stopgroups] [-waittask]
 //                                  (stopped) roles swapped, Primary <->
 //                                  Secondary and Primary-Rev <->

@@ -25,10 +25,13 @@
 // exist add an empty element of that name (so a typo shows up as a missing
 // group in the run, not as a crash); find*() return null instead.
 //
-// Progress is counted in polls, not time: a started group shows its
-// volumes "Syncing" for settings.startPolls listings of the group (on
-// either array), after which they are "Synced"; a sync task shows "active"
-// for settings.taskPolls "showtask" queries and then its result.
+// Progress is counted in polls, not time: a started group shows the status
+// "Starting" for settings.startingPolls listings of the group (on either
+// array; default 0), then "Started" with its volumes "Syncing" for
+// settings.startPolls listings, after which they are "Synced".  Syncing
+// volumes with no polls left stay Syncing (a copy that never ends).  A sync
+// task shows "active" for settings.taskPolls "showtask" queries and then
+// its result.
 //
 // Fault kinds (SimFault::kind), each limited to the commands whose words
 // start with SimFault::command ('' = every command, "showversion" included)
@@ -79,6 +82,7 @@ struct SimGroup {
   std::string peerArray;    // the array holding the other half
   std::string peerGroup;    // the other half's name there
   int polls = 0;            // listings left before Syncing becomes Synced
+  int starting = 0;         // listings left before Starting becomes Started
   bool changes = true;      // unsynced writes: syncrcopy starts a task
   std::vector<SimVolume> volumes;
 
@@ -157,6 +161,7 @@ struct SimArray {
 
 struct SimSettings {
   int startPolls = 2;       // group listings showing Syncing after a start
+  int startingPolls = 0;    // listings showing "Starting" before those
   int taskPolls = 1;        // showtask queries showing "active"
   std::string taskResult = "done";  // end state of sync tasks
   std::string now = kDefaultNow;    // time text for new sync/task times

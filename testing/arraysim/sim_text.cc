@@ -22,12 +22,13 @@ const char kHeader[] =
     "# escapes).  Records below an \"array\" line belong to that array and\n"
     "# \"volume\" lines to the group above them; indentation is cosmetic.\n"
     "# Blank lines and lines starting with '#' are ignored.\n"
-    "#   settings start_polls= task_polls= task_result= now= next_task=\n"
+    "#   settings start_polls= starting_polls= task_polls= task_result= now=\n"
+    "#            next_task=\n"
     "#   array NAME model= serial= sysid= version=\n"
     "#   target NAME id= type= status= policy= sysname= sysid=\n"
     "#   link TARGET node= address= status=\n"
     "#   group NAME target= status= role= mode= options= peer_array=\n"
-    "#         peer_group= polls= changes=yes|no\n"
+    "#         peer_group= polls= starting= changes=yes|no\n"
     "#   volume LOCALVV id= remote= remote_id= sync= last=\n"
     "#   task ID type= name= status= polls= result= started=\n"
     "#   fault KIND command= path= nth= count= seconds= message= exit= seen=\n";
@@ -130,6 +131,7 @@ std::string SimScenario::toText() const {
   out += "\n";
   out += Line("", "settings", "pair")
              .f("start_polls", settings.startPolls)
+             .f("starting_polls", settings.startingPolls)
              .f("task_polls", settings.taskPolls)
              .f("task_result", settings.taskResult)
              .f("now", settings.now)
@@ -168,6 +170,7 @@ std::string SimScenario::toText() const {
                  .f("peer_array", g.peerArray)
                  .f("peer_group", g.peerGroup)
                  .f("polls", g.polls)
+                 .f("starting", g.starting)
                  .f("changes", g.changes ? "yes" : "no")
                  .str();
       for (const SimVolume& v : g.volumes)
@@ -234,6 +237,8 @@ bool SimScenario::parse(const std::string& text, SimScenario& out,
     }
     if (r.keyword == "settings") {
       out.settings.startPolls = r.num("start_polls", out.settings.startPolls);
+      out.settings.startingPolls =
+          r.num("starting_polls", out.settings.startingPolls);
       out.settings.taskPolls = r.num("task_polls", out.settings.taskPolls);
       out.settings.taskResult = r.get("task_result", out.settings.taskResult);
       out.settings.now = r.get("now", out.settings.now);
@@ -278,6 +283,7 @@ bool SimScenario::parse(const std::string& text, SimScenario& out,
       g.peerArray = r.get("peer_array");
       g.peerGroup = r.get("peer_group");
       g.polls = r.num("polls", 0);
+      g.starting = r.num("starting", 0);
       g.changes = r.get("changes", "yes") == "yes";
       array->groups.push_back(g);
       group = &array->groups.back();

@@ -217,6 +217,31 @@ TEST(Polls, StartedPairIsSyncingForTheConfiguredListings) {
       << r.output;
 }
 
+TEST(Polls, StartingPrecedesStartedWhenConfigured) {
+  simtest::TempDir dir;
+  SimScenario s = SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");
+  stopped(s);
+  s.settings.startingPolls = 2;
+  s.settings.startPolls = 1;
+  ASSERT_TRUE(s.save(dir.path()));
+  ASSERT_EQ(simtest::cli(dir.path(), "arrA", kStartA).exitCode, 0);
+  // A second start while starting changes nothing.
+  ASSERT_EQ(simtest::cli(dir.path(), "arrA", kStartA).exitCode, 0);
+  const char* expected[] = {"Starting", "Starting", "Started", "Started"};
+  const char* volumes[] = {"Syncing", "Syncing", "Syncing", "Synced"};
+  for (int i = 0; i < 4; ++i) {
+    const char* array = i % 2 == 0 ? "arrA" : "arrB";
+    const char* group = i % 2 == 0 ? "grpA" : "grpB";
+    simtest::SimRun r = simtest::ssh(dir.path(), array,
+                                     std::string("showrcopy groups ") + group + " -csvtable");
+    EXPECT_NE(r.output.find(std::string(",") + expected[i] + ","), std::string::npos)
+        << "listing " << i << "\n" << r.output;
+    EXPECT_NE(r.output.find(std::string(",") + volumes[i] + ","), std::string::npos)
+        << "listing " << i << "\n" << r.output;
+  }
+  EXPECT_EQ(SimScenario::load(dir.path()).array("arrB").group("grpB").status, "Started");
+}
+
 TEST(Polls, ZeroStartPollsSyncAtOnce) {
   simtest::TempDir dir;
   SimScenario s = SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");

@@ -19,11 +19,13 @@ SimScenario trickyScenario() {
                                            "Periodic", 3);
   s.settings.now = "2026-12-09 01:02:03 UTC";
   s.settings.startPolls = 0;
+  s.settings.startingPolls = 5;
   s.settings.taskResult = "failed";
   s.array("arrA").model = "VX \"big\" 8400";
   auto& g = s.array("arrA").group("grpA");
   g.options = "auto_recover,fail_wrt_on_err";
   g.polls = 4;
+  g.starting = 6;
   g.changes = false;
   g.volumes[1].last = "";
   g.volumes[2].sync = "Syncing (45%)";
@@ -51,10 +53,12 @@ TEST(SimText, RoundTripKeepsEveryField) {
   EXPECT_EQ(back.toText(), s.toText());
   EXPECT_EQ(back.settings.now, "2026-12-09 01:02:03 UTC");
   EXPECT_EQ(back.settings.startPolls, 0);
+  EXPECT_EQ(back.settings.startingPolls, 5);
   EXPECT_EQ(back.array("arrA").model, "VX \"big\" 8400");
   const auto& g = back.array("arrA").group("grpA");
   EXPECT_EQ(g.options, "auto_recover,fail_wrt_on_err");
   EXPECT_EQ(g.polls, 4);
+  EXPECT_EQ(g.starting, 6);
   EXPECT_FALSE(g.changes);
   EXPECT_EQ(g.mode, "Periodic");
   ASSERT_EQ(g.volumes.size(), 3u);
