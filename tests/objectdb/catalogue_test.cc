@@ -123,45 +123,6 @@ TEST(CatalogueTest, AutoNonCurDataDefaultIsRefused) {
   EXPECT_EQ(obj->getValue(), nullptr);
 }
 
-TEST(CatalogueTest, PossibleSets) {
-  const std::map<std::string, std::string> sets = {
-      {"LogLevel", "error warning info debug devdebug trace"},
-      {"ApplicationStartup", "fastfailback resyncwait"},
-      {"RESYNC_WAIT_TIMEOUT", "0-86400 -1"},
-      {"AUTO_NONCURDATA", "0 1"},
-      {"RPO_THRESHOLD", "0- 2^31-1"},
-      {"TarvAction", "start stop service"},
-      {"StatusLocalNexilStorageState", "Started Stopped UNKNOWN"},
-      {"StatusLocalNexilStorageStateAfter", "Started Stopped UNKNOWN"},
-      {"StatusRemoteNexilStorageState", "new ready unsupported failing failed UNKNOWN"},
-      {"StatusRemoteNexilStorageStateAfter", "new ready unsupported failing failed UNKNOWN"},
-      {"StatusReplicationMode", "sync periodic async UNKNOWN"},
-      {"StatusLocalReplicationRole", "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
-      {"StatusLocalReplicationRoleAfter", "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
-      {"StatusRemoteReplicationRole", "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
-      {"StatusRemoteReplicationRoleAfter",
-       "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN"},
-      {"StatusRCLink", "Not Started Up Down UNKNOWN"},
-      {"StatusRCLinkAfter", "Not Started Up Down UNKNOWN"},
-      {"StatusFailsafeMode", "fail_wrt_on_err no_fail_wrt_on_err UNKNOWN"},
-      {"StatusRCVolumeGroup", "New Starting Started Stopped Failsafe UNKNOWN"},
-      {"StatusRCVolumeGroupAfter", "New Starting Started Stopped Failsafe UNKNOWN"},
-      {"StatusRCVGVirtualVolume",
-       "New Remote Synced Syncing NotSynced Stopped Stale NoVVol Failsafe UNKNOWN"},
-      {"StatusRCVGVirtualVolumeAfter",
-       "New Remote Synced Syncing NotSynced Stopped Stale NoVVol Failsafe UNKNOWN"},
-      {"StatusAutoRecover", "yes no"},
-      {"StatusFastFailbackOk", "yes no"},
-  };
-  OrvObjectDb db;
-  for (int i = 0; i < db.numberOfElements(); ++i) {
-    OrvObject obj = db[i];
-    auto it = sets.find(obj.getObjectName().getValue());
-    EXPECT_STREQ(obj.getPossibleSet().getValue(), it == sets.end() ? "" : it->second.c_str())
-        << obj.getObjectName();
-  }
-}
-
 TEST(CatalogueTest, StatusWordsTheDiscoveryWrites) {
   struct Case {
     const char* object;
@@ -169,15 +130,24 @@ TEST(CatalogueTest, StatusWordsTheDiscoveryWrites) {
     int accepted;
   } cases[] = {
       {"StatusRCLink", "Not Started", 1},
-      {"StatusRCLink", "down", 1},
+      {"StatusRCLinkAfter", "down", 1},
       {"StatusRCLink", "Started Sideways", 0},
       {"StatusLocalReplicationRole", "Secondary-Rev", 1},
+      {"StatusRemoteReplicationRoleAfter", "Primary-Rev", 1},
       {"StatusLocalReplicationRole", "Primary-Reversed", 0},
-      {"StatusRCVGVirtualVolume", "NoVVol", 1},
-      {"StatusRemoteNexilStorageState", "ready", 1},
+      {"StatusLocalNexilStorageState", "Stopped", 1},
+      {"StatusRemoteNexilStorageStateAfter", "unsupported", 1},
+      {"StatusReplicationMode", "periodic", 1},
       {"StatusFailsafeMode", "no_fail_wrt_on_err", 1},
+      {"StatusRCVolumeGroupAfter", "Failsafe", 1},
+      {"StatusRCVGVirtualVolume", "NoVVol", 1},
+      {"StatusRCVGVirtualVolumeAfter", "NotSynced", 1},
+      {"StatusRCVGVirtualVolume", "Unsynced", 0},
+      {"StatusFastFailbackOk", "yes", 1},
+      {"TarvAction", "service", 1},
       {"ApplicationStartup", "resyncwait", 1},
       {"ApplicationStartup", "wait", 0},
+      {"StatusCurrentDC", "anything", 1},
   };
   for (const Case& c : cases) {
     OrvObjectDb db;

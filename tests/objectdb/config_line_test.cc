@@ -109,20 +109,6 @@ TEST(ConfigLineTest, ValuesByDeclaredType) {
   }
 }
 
-TEST(ConfigLineTest, LongAndOddInputStaysBounded) {
-  std::string longValue(5000, 'x');
-  EXPECT_EQ(contribution(STRING_TYPE, ("DC1_RC_VOLUME_GROUP " + longValue).c_str()), longValue);
-  std::string many = "DC1_NODE_LIST";
-  for (int i = 0; i < 500; ++i) many += " n" + std::to_string(i) + ".dom";
-  OrvString name, rest;
-  ASSERT_EQ(OrvConfigLine::split(many.c_str(), name, rest), 1);
-  std::unique_ptr<OrvType> v = OrvConfigLine::value(LIST_TYPE, name, rest);
-  OrvList<OrvString> list;
-  ASSERT_TRUE(v && v->getValue(list));
-  EXPECT_EQ(list.numObjects(), 500);
-  EXPECT_STREQ(list[499]->data().getValue(), "n499");
-}
-
 // Random lines built from the characters that matter to the parser: every
 // result keeps the invariants the loader relies on.
 TEST(ConfigLineTest, RandomLinesKeepInvariants) {
