@@ -1,0 +1,181 @@
+#include "tests/e2e/e2e_harness.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+
+#include "testing/fakes/fake_data.h"
+
+namespace orv_e2e {
+
+std::string buildDir() {
+  const char* env = std::getenv("ORV_BUILD_DIR");
+  return env && *env ? env : ORV_BUILD_DIR;
+}
+
+std::string rcgatePath() { return buildDir() + "/rcgate/rcgate"; }
+std::string rcwatchPath() { return buildDir() + "/rcwatch/rcwatch"; }
+std::string orvSandboxPath() { return buildDir() + "/testing/sandbox/orv-sandbox"; }
+std::string vtimeLibPath() { return buildDir() + "/testing/vtime/libvtime.so"; }
+std::string vtimeProbePath() { return buildDir() + "/testing/vtime/vtime_probe"; }
+
+bool isExecutable(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
+
+PackageScenario::PackageScenario(const std::string& packageName)
+    : package(packageName) {
+  attributes = {
+      {"PACKAGE_NAME", package, false},
+      {"PACKAGE_TYPE", "FAILOVER", false},
+      {"VKR_PKG_DIR", packageDir(), false},
+      {"RCVEXA_CLUSTER_TYPE", "metro", true},
+      {"RCVEXA_DC1_NODE_LIST", "nodea1.sitea.example nodea2", true},
+      {"RCVEXA_DC2_NODE_LIST", "nodeb1 nodeb2", true},
+      {"RCVEXA_DC1_STORAGE_SYSTEM_NAME", "vexaa", true},
+      {"RCVEXA_DC2_STORAGE_SYSTEM_NAME", "vexab", true},
+      {"RCVEXA_DC1_STORAGE_SYSTEM_USER", user, true},
+      {"RCVEXA_DC2_STORAGE_SYSTEM_USER", user, true},
+      {"RCVEXA_DC1_RC_TARGET_FOR_DC2", "vexab", true},
+      {"RCVEXA_DC2_RC_TARGET_FOR_DC1", "vexaa", true},
+      {"RCVEXA_DC1_RC_VOLUME_GROUP", "rcg_ora", true},
+      {"RCVEXA_DC2_RC_VOLUME_GROUP", "rcg_ora", true},
+      {"RCVEXA_RESYNC_WAIT_TIMEOUT", "90", false},
+      {"RCVEXA_AUTO_NONCURDATA", "0", true},
+      {"RCVEXA_DR_NOTIFICATION_CHOICES", "EMAIL SYSLOG", true},
+      {"RCVEXA_RPO_THRESHOLD", "0", false},
+      {"EMAIL_ID", "dr-ops@example.com", true},
+  };
+}
+
+std::string PackageScenario::packageDir() const {
+  return "/usr/local/tarvos/run/" + package;
+}
+
+std::string PackageScenario::passwordFile(const std::string& array) const {
+  return "/usr/local/tarvos/conf/vexarc/" + user + "_" + array + ".pwf";
+}
+
+void PackageScenario::set(const std::string& name, const std::string& value,
+                          bool quoted) {
+  for (Attribute& a : attributes) {
+    if (a.name == name) {
+      a.value = value;
+      a.quoted = quoted;
+      return;
+    }
+  }
+  attributes.push_back({name, value, quoted});
+}
+
+void PackageScenario::remove(const std::string& name) {
+  for (size_t i = 0; i < attributes.size(); ++i) {
+    if (attributes[i].name == name) {
+      attributes.erase(attributes.begin() + static_cast<long>(i));
+      return;
+    }
+  }
+}
+
+void PackageScenario::moveToFront(const std::string& name) {
+  for (size_t i = 0; i < attributes.size(); ++i) {
+    if (attributes[i].name == name) {
+      Attribute a = attributes[i];
+      attributes.erase(attributes.begin() + static_cast<long>(i));
+      attributes.insert(attributes.begin(), a);
+      return;
+    }
+  }
+}
+
+std::string PackageScenario::pkgenvText() const {
+  std::string out;
+  for (const Attribute& a : attributes)
+    out += a.name + "=" + (a.quoted ? "\"" + a.value + "\"" : a.value) + "\n";
+  return out;
+}
+
+bool PackageScenario::install(orv_sandbox::Sandbox& sb) const {
+  std::string data = orv_fake::kFakeDataDir;
+  std::string arrays[2];
+  for (const Attribute& a : attributes) {
+    if (a.name == "RCVEXA_DC1_STORAGE_SYSTEM_NAME") arrays[0] = a.value;
+    if (a.name == "RCVEXA_DC2_STORAGE_SYSTEM_NAME") arrays[1] = a.value;
+  }
+  bool ok = sb.setNodeName(node) &&
+            sb.writeFile(data + "/pkgenv/" + package, pkgenvText()) &&
+            sb.writeFile(data + "/clusterview",
+                         "name=" + clusterName + "\nstatus=up\n" +
+                             "node:nodea1|name=nodea1\nnode:nodeb1|name=nodeb1\n") &&
+            sb.makeDir(packageDir());
+  for (const std::string& array : arrays)
+    if (ok && !array.empty())
+      ok = sb.writeFile(passwordFile(array), "encrypted-" + array + "\n", 0600);
+  return ok;
+}
+
+std::vector<LogLine> parseLog(const std::string& output) {
+  static const std::regex head(
+      "^(DEBUG )?[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} - Node (.*?) : (.*)$");
+  std::vector<LogLine> lines;
+  std::istringstream in(output);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::smatch m;
+    if (std::regex_match(line, m, head)) {
+      lines.push_back({m[1].matched, m[2].str(), m[3].str()});
+    } else if (!lines.empty()) {
+      lines.back().text += "\n" + line;
+    } else {
+      lines.push_back({false, "", line});
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> messages(const std::string& output, bool withDebug) {
+  std::vector<std::string> out;
+  for (const LogLine& l : parseLog(output))
+    if (withDebug || !l.debug) out.push_back(l.text);
+  return out;
+}
+
+int findMessage(const std::vector<std::string>& msgs, const std::string& text) {
+  for (size_t i = 0; i < msgs.size(); ++i)
+    if (msgs[i] == text) return static_cast<int>(i);
+  return -1;
+}
+
+std::vector<std::vector<std::string>> fakeCalls(const orv_sandbox::Sandbox& sb,
+                                                const std::string& fake) {
+  std::vector<std::vector<std::string>> calls;
+  std::string dir = std::string(orv_fake::kFakeDataDir) + "/" + fake + "/";
+  for (int n = 1;; ++n) {
+    std::string text;
+    if (!sb.readFile(dir + std::to_string(n) + ".args", text)) break;
+    std::vector<std::string> args;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\0') {
+        args.push_back(text.substr(start, i - start));
+        start = i + 1;
+      }
+    }
+    calls.push_back(args);
+  }
+  return calls;
+}
+
+orv_sandbox::RunResult runRcgate(orv_sandbox::Sandbox& sb,
+                                 const std::vector<std::string>& args,
+                                 const std::vector<std::string>& env) {
+  orv_sandbox::RunOptions options;
+  options.argv.push_back(rcgatePath());
+  options.argv.insert(options.argv.end(), args.begin(), args.end());
+  options.env = env;
+  options.virtualTime = true;
+  options.timeoutSeconds = 60;
+  return sb.run(options);
+}
+
+}  // namespace orv_e2e
