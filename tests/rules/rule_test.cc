@@ -247,3 +247,59 @@ TEST_F(RuleTest, PrintsRulesBlocksAndFlattenedPaths) {
 }
 
 }  // namespace
+
+namespace {
+
+// Arbitrary texts over the characters the language gives meaning to either
+// build a rule or raise OrvException; every rule points into the shared list,
+// and the list never holds two equal conditions.
+TEST(RuleTextRobustness, ArbitraryTextsParseOrThrowOnly) {
+  static const char kAlphabet[] = ":;,%=!<> \t\r\nAxyz";
+  // Without an object database nothing is looked up or reported.
+  OrvObjectDb* db = nullptr;
+  OrvList<OrvRuleFunction> sets;
+  OrvList<OrvCondition> conditions;
+  unsigned seed = 12345;
+  int parsed = 0;
+  int refused = 0;
+  for (int n = 0; n < 3000; ++n) {
+    std::string text;
+    seed = seed * 1103515245u + 12345u;
+    const int length = static_cast<int>((seed >> 16) % 24);
+    for (int i = 0; i < length; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      text += kAlphabet[(seed >> 16) % (sizeof(kAlphabet) - 1)];
+    }
+    try {
+      OrvRule rule(db, &sets, &conditions, text.c_str());
+      ++parsed;
+      for (int c = 0; c < rule.getConditions().numObjects(); ++c) {
+        const OrvCondition* entry = rule.getConditions()[c]->data();
+        bool inList = false;
+        for (OrvListNode<OrvCondition>* k = conditions[0]; k != nullptr; k = k->next()) {
+          inList |= &k->data() == entry;
+        }
+        ASSERT_TRUE(inList) << text;
+      }
+      OrvString action;
+      OrvString trace;
+      rule.evaluateAndGetAction(action, trace);
+    } catch (const OrvException& e) {
+      ++refused;
+      EXPECT_STREQ("Condition operator is not in main condition list!", e.what()) << text;
+    }
+  }
+  int distinctPairs = 0;
+  for (OrvListNode<OrvCondition>* i = conditions.isEmpty() ? nullptr : conditions[0];
+       i != nullptr; i = i->next()) {
+    for (OrvListNode<OrvCondition>* j = i->next(); j != nullptr; j = j->next()) {
+      ASSERT_FALSE(i->data() == j->data()) << i->data().getConditionStr();
+      ++distinctPairs;
+    }
+  }
+  EXPECT_GT(distinctPairs, 0);
+  EXPECT_GT(parsed, 0);
+  EXPECT_GT(refused, 0);
+}
+
+}  // namespace
