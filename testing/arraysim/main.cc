@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
     return finish(dir, inv, "", "arraysim: " + loadError + "\n", 3);
 
   SimFaultEffect effect = applyFaults(s.findArray(inv.array), inv);
+  if (effect.linkDown) s.cutLinks(inv.array);
   if (!s.saveState(dir))
     return finish(dir, inv, "", "arraysim: cannot write the state\n", 3);
 

@@ -54,6 +54,10 @@ SimFaultEffect applyFaults(SimArray* array, const SimInvocation& inv) {
       effect.groupMissing = true;
       continue;
     }
+    if (f.kind == "link_down") {
+      effect.linkDown = true;
+      continue;
+    }
     if (f.kind == "task_fails") {
       effect.taskFails = true;
       continue;

@@ -17,6 +17,7 @@ struct SimFaultEffect {
   std::string err;         // standard error of such an answer
   int exitCode = 0;
   bool groupMissing = false;
+  bool linkDown = false;
   bool taskFails = false;
 };
 

@@ -6,9 +6,21 @@
 
 namespace arraysim {
 
+namespace {
+
+// A tab or line break inside a field would split the line wrongly.
+std::string field(const std::string& s) {
+  std::string out = s;
+  for (char& c : out)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return out;
+}
+
+}  // namespace
+
 std::string SimJournal::format(const SimJournalEntry& e) {
-  return e.array + "\t" + e.path + "\t" + e.credential + "\t" +
-         std::to_string(e.exitCode) + "\t" + e.command;
+  return field(e.array) + "\t" + field(e.path) + "\t" + field(e.credential) +
+         "\t" + std::to_string(e.exitCode) + "\t" + field(e.command);
 }
 
 bool SimJournal::parseLine(const std::string& line, SimJournalEntry& out) {

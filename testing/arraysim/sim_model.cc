@@ -220,4 +220,28 @@ void SimScenario::linkDown(const std::string& arrayA,
   array(arrayB).setLinks("Down");
 }
 
+void SimScenario::cutLinks(const std::string& arrayName) {
+  SimArray* a = findArray(arrayName);
+  if (a == nullptr) return;
+  a->setLinks("Down");
+  for (const SimTarget& t : a->targets) {
+    SimArray* peer = findArray(t.sysName);
+    if (peer == nullptr) continue;
+    for (const SimTarget& back : peer->targets)
+      if (back.sysName == arrayName) peer->setLinks("Down", back.name);
+  }
+}
+
+void SimScenario::setPair(const std::string& arrayName,
+                          const std::string& groupName,
+                          const std::string& status, const std::string& sync) {
+  SimGroup& g = array(arrayName).group(groupName);
+  g.status = status;
+  g.setVolumes(sync);
+  if (SimGroup* p = peerOf(g)) {
+    p->status = status;
+    p->setVolumes(sync);
+  }
+}
+
 }  // namespace arraysim

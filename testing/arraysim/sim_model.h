@@ -46,6 +46,10 @@
 //   hang             block for `seconds` (real, monotonic time), then run
 //                    the command normally
 //   group_missing    group commands act as if no group were configured
+//   link_down        from the first affected call on, the links between
+//                    this array and its peers are Down, on both sides and
+//                    for good (SimScenario::cutLinks), before the command
+//                    runs
 //   task_fails       the task the command starts ends "failed"
 // A fault with path "cli" or "ssh" applies to that access path only.
 #ifndef ORV_TESTING_ARRAYSIM_SIM_MODEL_H_
@@ -192,6 +196,12 @@ class SimScenario {
 
   // Both halves of a pair: links Down on both arrays (targets "failed").
   void linkDown(const std::string& arrayA, const std::string& arrayB);
+  // The links of `arrayName` to every target, and the peers' links back
+  // to it, Down.
+  void cutLinks(const std::string& arrayName);
+  // Both halves of the group's pair get `status`, their volumes `sync`.
+  void setPair(const std::string& arrayName, const std::string& groupName,
+               const std::string& status, const std::string& sync);
 
   // Text form (the state file) and back; parse() returns false with a
   // message naming the line on a malformed text.

@@ -148,6 +148,32 @@ TEST(Faults, GroupMissingHidesGroupsOnly) {
   EXPECT_EQ(SimScenario::load(dir.path()).array("arrB").group("grpB").status, "Started");
 }
 
+TEST(Faults, LinkDownCutsThePairFromTheAffectedCallOn) {
+  simtest::TempDir dir;
+  SimScenario s = pair();
+  s.array("arrB").addFault("link_down", "", 3).count = 1;
+  ASSERT_TRUE(s.save(dir.path()));
+  auto linkRows = [&](const char* array) {
+    return simtest::cli(dir.path(), array, "showrcopy links -csvtable").output;
+  };
+  EXPECT_NE(linkRows("arrB").find(",Up,"), std::string::npos);      // call 1
+  EXPECT_EQ(simtest::cli(dir.path(), "arrB", "showversion -s").exitCode, 0);  // 2
+  // Call 3 cuts the links before it runs: the stop stays on this half.
+  simtest::SimRun r = simtest::cli(dir.path(), "arrB", "stoprcopygroup -f -t arrA_tgt grpB");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  SimScenario after = SimScenario::load(dir.path());
+  EXPECT_EQ(after.array("arrA").linkState("arrB_tgt"), "Down");
+  EXPECT_EQ(after.array("arrB").linkState("arrA_tgt"), "Down");
+  EXPECT_EQ(after.array("arrA").linkState("receive"), "Up");
+  EXPECT_EQ(after.array("arrB").group("grpB").status, "Stopped");
+  EXPECT_EQ(after.array("arrA").group("grpA").status, "Started")
+      << "the stop no longer reaches the peer";
+  // And the links stay down after the fault's last call.
+  EXPECT_EQ(linkRows("arrA").find("arrB_tgt,0:3:1,10.0.2.2,Up"), std::string::npos);
+  EXPECT_EQ(simtest::cli(dir.path(), "arrA", "stoprcopygroup -f -t arrB_tgt grpA").exitCode, 0);
+  EXPECT_EQ(simtest::cli(dir.path(), "arrA", "startrcopygroup -t arrB_tgt grpA").exitCode, 1);
+}
+
 double monotonicSeconds() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);

@@ -186,6 +186,25 @@ TEST(SimArray, SetLinksLeavesReceiveLinksAlone) {
   EXPECT_EQ(s.array("arrA").targets[0].status, "ready");
 }
 
+TEST(SimScenario, SetPairAndCutLinksReachBothHalves) {
+  SimScenario s = SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");
+  SimScenario other = SimScenario::healthyPair("arrC", "arrD", "grpC", "grpD");
+  s.arrays.push_back(other.array("arrC"));
+  s.arrays.push_back(other.array("arrD"));
+  s.setPair("arrB", "grpB", "Stopped", "Stale");
+  for (const char* a : {"arrA", "arrB"}) {
+    const auto& g = s.array(a).groups.at(0);
+    EXPECT_EQ(g.status, "Stopped") << a;
+    for (const auto& v : g.volumes) EXPECT_EQ(v.sync, "Stale") << a;
+  }
+  EXPECT_EQ(s.array("arrC").group("grpC").status, "Started");
+  s.cutLinks("arrA");
+  EXPECT_EQ(s.array("arrA").linkState("arrB_tgt"), "Down");
+  EXPECT_EQ(s.array("arrB").linkState("arrA_tgt"), "Down");
+  EXPECT_EQ(s.array("arrC").linkState("arrD_tgt"), "Up") << "other pairs keep their links";
+  EXPECT_EQ(s.array("arrD").linkState("arrC_tgt"), "Up");
+}
+
 TEST(SimScenario, HealthyPairIsAConsistentPair) {
   SimScenario s = SimScenario::healthyPair("dc1", "dc2", "g1", "g2", "Async", 3);
   auto& a = s.array("dc1").group("g1");
@@ -219,6 +238,9 @@ TEST(SimJournalTest, LinesRoundTripAndFilter) {
   EXPECT_EQ(back.exitCode, 255);
   EXPECT_EQ(back.command, e.command);
 
+  e.command = "odd\targument\nline";
+  ASSERT_TRUE(SimJournal::parseLine(SimJournal::format(e), back));
+  EXPECT_EQ(back.command, "odd argument line");
   for (const char* bad :
        {"", "a\tcli\tu", "a\tcli\tu\tx\tcmd", "a\tcli\tu\t\tcmd", "a\tcli\tu\t-\tc"})
     EXPECT_FALSE(SimJournal::parseLine(bad, back)) << bad;
