@@ -2,6 +2,7 @@
 // resynchronisation and task waits with their limits on the shared clock,
 // and the sync request, run against the array simulator.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,8 @@ struct LimitCase {
   const char* announcement;
 };
 
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
 class ResyncLimitTest : public SequenceTest,
                         public ::testing::WithParamInterface<LimitCase> {};
 
@@ -340,6 +343,8 @@ struct TaskCase {
   int queries;
   int waitResult;
 };
+
+void PrintTo(const TaskCase& c, std::ostream* os) { *os << c.name; }
 
 class TaskWaitTest : public SequenceTest,
                      public ::testing::WithParamInterface<TaskCase> {};
