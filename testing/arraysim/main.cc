@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "testing/arraysim/sim_commands.h"
 #include "testing/arraysim/sim_faults.h"
@@ -65,13 +66,14 @@ void hang(double seconds) {
 }
 
 void appendJournal(const std::string& dir, const SimInvocation& inv,
-                   int exitCode) {
+                   const std::string& argv, int exitCode) {
   SimJournalEntry e;
   e.array = inv.array;
   e.path = inv.path;
   e.credential = inv.credential;
   e.exitCode = exitCode;
   e.command = joinWords(inv.words);
+  e.argv = argv;
   std::string line = SimJournal::format(e) + "\n";
   int fd = open((dir + "/journal").c_str(),
                 O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -81,9 +83,16 @@ void appendJournal(const std::string& dir, const SimInvocation& inv,
   close(fd);
 }
 
+std::string allArguments(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return joinWords(args);
+}
+
+// Journals the call and prints its answer; returns the exit code.
 int finish(const std::string& dir, const SimInvocation& inv,
-           const std::string& out, const std::string& err, int exitCode) {
-  appendJournal(dir, inv, exitCode);
+           const std::string& argv, const std::string& out,
+           const std::string& err, int exitCode) {
+  appendJournal(dir, inv, argv, exitCode);
   std::fputs(out.c_str(), stdout);
   std::fflush(stdout);  // keeps the order when both go to one file
   std::fputs(err.c_str(), stderr);
@@ -95,23 +104,24 @@ int finish(const std::string& dir, const SimInvocation& inv,
 int main(int argc, char** argv) {
   const std::string dir = simDirectory();
   SimInvocation inv = parseInvocation(argc, argv);
+  const std::string args = allArguments(argc, argv);
   DirLock lock(dir);
   if (!lock.lock()) {
     std::fprintf(stderr, "arraysim: cannot lock %s/lock\n", dir.c_str());
     return 3;
   }
   if (!inv.error.empty())
-    return finish(dir, inv, "", "arraysim: " + inv.error + "\n", 2);
+    return finish(dir, inv, args, "", "arraysim: " + inv.error + "\n", 2);
 
   std::string loadError;
   SimScenario s = SimScenario::load(dir, &loadError);
   if (!loadError.empty())
-    return finish(dir, inv, "", "arraysim: " + loadError + "\n", 3);
+    return finish(dir, inv, args, "", "arraysim: " + loadError + "\n", 3);
 
   SimFaultEffect effect = applyFaults(s.findArray(inv.array), inv);
   if (effect.linkDown) s.cutLinks(inv.array);
   if (!s.saveState(dir))
-    return finish(dir, inv, "", "arraysim: cannot write the state\n", 3);
+    return finish(dir, inv, args, "", "arraysim: cannot write the state\n", 3);
 
   if (effect.hangSeconds > 0) {
     // Let other calls (and tests) through while this one hangs.
@@ -120,13 +130,13 @@ int main(int argc, char** argv) {
     if (!lock.lock()) return 3;
     s = SimScenario::load(dir, &loadError);
     if (!loadError.empty())
-      return finish(dir, inv, "", "arraysim: " + loadError + "\n", 3);
+      return finish(dir, inv, args, "", "arraysim: " + loadError + "\n", 3);
   }
   if (effect.respond)
-    return finish(dir, inv, effect.out, effect.err, effect.exitCode);
+    return finish(dir, inv, args, effect.out, effect.err, effect.exitCode);
 
   SimOutput o = runCommand(s, inv.array, inv.words, effect);
   if (!s.saveState(dir))
-    return finish(dir, inv, "", "arraysim: cannot write the state\n", 3);
-  return finish(dir, inv, o.out, o.err, o.exitCode);
+    return finish(dir, inv, args, "", "arraysim: cannot write the state\n", 3);
+  return finish(dir, inv, args, o.out, o.err, o.exitCode);
 }

@@ -268,7 +268,6 @@ class Runner {
   // ---- show commands ----
 
   SimOutput showVersion(const std::vector<std::string>& words) {
-    Args args = parseArgs(words, 1);
     bool shortForm = false;
     for (size_t i = 1; i < words.size(); ++i) shortForm |= words[i] == "-s";
     return ok(formatVersion(a_, shortForm));

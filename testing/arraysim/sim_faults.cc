@@ -86,7 +86,7 @@ SimFaultEffect applyFaults(SimArray* array, const SimInvocation& inv) {
       effect.exitCode = 1;
     } else if (f.kind == "garbled") {
       effect.respond = true;
-      effect.out = "\x1b[0m#@!~ 0x7f3a 0x0000 ?? ??\n%%% 17 --\n";
+      effect.out = "#@!~ 0x7f3a 0x0000 ?? ??\n%%% 17 --\n";
       effect.exitCode = 0;
     } else if (f.kind == "fail") {
       effect.respond = true;

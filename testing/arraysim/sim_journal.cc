@@ -20,7 +20,8 @@ std::string field(const std::string& s) {
 
 std::string SimJournal::format(const SimJournalEntry& e) {
   return field(e.array) + "\t" + field(e.path) + "\t" + field(e.credential) +
-         "\t" + std::to_string(e.exitCode) + "\t" + field(e.command);
+         "\t" + std::to_string(e.exitCode) + "\t" + field(e.command) + "\t" +
+         field(e.argv);
 }
 
 bool SimJournal::parseLine(const std::string& line, SimJournalEntry& out) {
@@ -32,7 +33,9 @@ bool SimJournal::parseLine(const std::string& line, SimJournalEntry& out) {
     fields[i] = line.substr(start, tab - start);
     start = tab + 1;
   }
-  fields[4] = line.substr(start);
+  size_t tab = line.find('\t', start);
+  fields[4] = line.substr(start, tab == std::string::npos ? tab : tab - start);
+  out.argv = tab == std::string::npos ? "" : line.substr(tab + 1);
   char* end = nullptr;
   long code = std::strtol(fields[3].c_str(), &end, 10);
   if (fields[3].empty() || *end != '\0') return false;

@@ -225,6 +225,8 @@ struct SimJournalEntry {
   std::string credential;   // password file (cli) or user (ssh)
   int exitCode = 0;
   std::string command;      // the command words joined by single blanks
+  std::string argv;         // every argument after the program name, joined
+                            // by single blanks (options included)
 };
 
 class SimJournal {
@@ -233,7 +235,8 @@ class SimJournal {
 
   static SimJournal load(const std::string& dir);
   // Journal line format: fields separated by tabs, in the order of
-  // SimJournalEntry.
+  // SimJournalEntry (tabs and line breaks inside a field become blanks).
+  // A line without the argv field is read with an empty one.
   static std::string format(const SimJournalEntry& e);
   static bool parseLine(const std::string& line, SimJournalEntry& out);
 

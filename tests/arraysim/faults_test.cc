@@ -247,11 +247,18 @@ TEST(Invocation, BothFormsReachTheArrayAndAreJournaled) {
   SimJournal j = SimJournal::load(dir.path());
   ASSERT_EQ(j.entries.size(), 4u);
   EXPECT_EQ(SimJournal::format(j.entries[0]),
-            "arrA\tcli\t/usr/local/tarvos/conf/vexarc/admin_arrA.pwf\t0\tshowversion -s");
+            "arrA\tcli\t/usr/local/tarvos/conf/vexarc/admin_arrA.pwf\t0\tshowversion -s\t"
+            "-sys arrA -sockssl -pwf /usr/local/tarvos/conf/vexarc/admin_arrA.pwf "
+            "showversion -s");
   EXPECT_EQ(SimJournal::format(j.entries[1]),
-            "arrB\tssh\tadmin\t0\tshowrcopy groups grpB -csvtable");
-  EXPECT_EQ(SimJournal::format(j.entries[2]), "arrB\tssh\tops\t0\tshowrcopy links -csvtable");
-  EXPECT_EQ(SimJournal::format(j.entries[3]), "arrA\tssh\tadmin\t0\tshowsys");
+            "arrB\tssh\tadmin\t0\tshowrcopy groups grpB -csvtable\t"
+            "-l admin -o ConnectTimeout=3 arrB showrcopy groups grpB -csvtable");
+  EXPECT_EQ(j.entries[2].credential, "ops");
+  EXPECT_EQ(j.entries[2].command, "showrcopy links -csvtable");
+  EXPECT_EQ(j.entries[2].argv, "-q -o ConnectTimeout=3 ops@arrB showrcopy  links -csvtable");
+  EXPECT_EQ(j.entries[3].array, "arrA");
+  EXPECT_EQ(j.entries[3].credential, "admin");
+  EXPECT_EQ(j.entries[3].command, "showsys");
 }
 
 TEST(Invocation, MalformedCallsAreRefused) {

@@ -231,12 +231,14 @@ TEST(SimJournalTest, LinesRoundTripAndFilter) {
   e.credential = "/p/admin_arrA.pwf";
   e.exitCode = 255;
   e.command = "setrcopygroup reverse -f -t arrB_tgt -waittask grpA";
+  e.argv = "-sys arrA -sockssl -pwf /p/admin_arrA.pwf " + e.command;
   SimJournalEntry back;
   ASSERT_TRUE(SimJournal::parseLine(SimJournal::format(e), back));
   EXPECT_EQ(back.array, "arrA");
   EXPECT_EQ(back.credential, "/p/admin_arrA.pwf");
   EXPECT_EQ(back.exitCode, 255);
   EXPECT_EQ(back.command, e.command);
+  EXPECT_EQ(back.argv, e.argv);
 
   e.command = "odd\targument\nline";
   ASSERT_TRUE(SimJournal::parseLine(SimJournal::format(e), back));
