@@ -177,6 +177,7 @@ void Sandbox::setUp(const Options& options) {
   }
   makeDir("/usr/local/tarvos/conf/vexarc");
   makeDir("/usr/local/tarvos/run");
+  makeDir("/usr/local/arraysim");  // the array simulator's state and journal
   makeDir(std::string(orv_fake::kFakeDataDir) + "/pkgenv");
   if (!exists("/etc/tarvos.conf")) writeFile("/etc/tarvos.conf", kTarvosConf);
   std::string node;

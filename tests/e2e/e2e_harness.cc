@@ -36,16 +36,17 @@ PackageScenario::PackageScenario(const std::string& packageName)
       {"RCVEXA_DC2_STORAGE_SYSTEM_NAME", "vexab", true},
       {"RCVEXA_DC1_STORAGE_SYSTEM_USER", user, true},
       {"RCVEXA_DC2_STORAGE_SYSTEM_USER", user, true},
-      {"RCVEXA_DC1_RC_TARGET_FOR_DC2", "vexab", true},
-      {"RCVEXA_DC2_RC_TARGET_FOR_DC1", "vexaa", true},
-      {"RCVEXA_DC1_RC_VOLUME_GROUP", "rcg_ora", true},
-      {"RCVEXA_DC2_RC_VOLUME_GROUP", "rcg_ora", true},
+      {"RCVEXA_DC1_RC_TARGET_FOR_DC2", "vexab_tgt", true},
+      {"RCVEXA_DC2_RC_TARGET_FOR_DC1", "vexaa_tgt", true},
+      {"RCVEXA_DC1_RC_VOLUME_GROUP", "rcgora_a", true},
+      {"RCVEXA_DC2_RC_VOLUME_GROUP", "rcgora_b", true},
       {"RCVEXA_RESYNC_WAIT_TIMEOUT", "90", false},
       {"RCVEXA_AUTO_NONCURDATA", "0", true},
       {"RCVEXA_DR_NOTIFICATION_CHOICES", "EMAIL SYSLOG", true},
       {"RCVEXA_RPO_THRESHOLD", "0", false},
       {"EMAIL_ID", "dr-ops@example.com", true},
   };
+  arrays = arraysim::SimScenario::healthyPair("vexaa", "vexab", "rcgora_a", "rcgora_b");
 }
 
 std::string PackageScenario::packageDir() const {
@@ -95,12 +96,12 @@ std::string PackageScenario::pkgenvText() const {
   return out;
 }
 
-bool PackageScenario::install(orv_sandbox::Sandbox& sb) const {
+std::string PackageScenario::install(orv_sandbox::Sandbox& sb) const {
   std::string data = orv_fake::kFakeDataDir;
-  std::string arrays[2];
+  std::string names[2];
   for (const Attribute& a : attributes) {
-    if (a.name == "RCVEXA_DC1_STORAGE_SYSTEM_NAME") arrays[0] = a.value;
-    if (a.name == "RCVEXA_DC2_STORAGE_SYSTEM_NAME") arrays[1] = a.value;
+    if (a.name == "RCVEXA_DC1_STORAGE_SYSTEM_NAME") names[0] = a.value;
+    if (a.name == "RCVEXA_DC2_STORAGE_SYSTEM_NAME") names[1] = a.value;
   }
   bool ok = sb.setNodeName(node) &&
             sb.writeFile(data + "/pkgenv/" + package, pkgenvText()) &&
@@ -108,10 +109,22 @@ bool PackageScenario::install(orv_sandbox::Sandbox& sb) const {
                          "name=" + clusterName + "\nstatus=up\n" +
                              "node:nodea1|name=nodea1\nnode:nodeb1|name=nodeb1\n") &&
             sb.makeDir(packageDir());
-  for (const std::string& array : arrays)
+  for (const std::string& array : names)
     if (ok && !array.empty())
       ok = sb.writeFile(passwordFile(array), "encrypted-" + array + "\n", 0600);
-  return ok;
+  if (ok && !redhatRelease.empty()) ok = sb.writeFile("/etc/redhat-release", redhatRelease);
+  if (!ok) return sb.error();
+  if (!arrays.save(sb.hostPath(arraysim::kDefaultDir)))
+    return "cannot save the arrays' state in " + sb.hostPath(arraysim::kDefaultDir);
+  return "";
+}
+
+arraysim::SimScenario arraysAfter(const orv_sandbox::Sandbox& sb) {
+  return arraysim::SimScenario::load(sb.hostPath(arraysim::kDefaultDir));
+}
+
+arraysim::SimJournal journal(const orv_sandbox::Sandbox& sb) {
+  return arraysim::SimJournal::load(sb.hostPath(arraysim::kDefaultDir));
 }
 
 std::vector<LogLine> parseLog(const std::string& output) {
@@ -142,7 +155,10 @@ std::vector<std::string> messages(const std::string& output, bool withDebug) {
 
 int findMessage(const std::vector<std::string>& msgs, const std::string& text) {
   for (size_t i = 0; i < msgs.size(); ++i)
-    if (msgs[i] == text) return static_cast<int>(i);
+    if (msgs[i] == text ||
+        (msgs[i].size() > text.size() && msgs[i].compare(0, text.size(), text) == 0 &&
+         msgs[i][text.size()] == '\n'))
+      return static_cast<int>(i);
   return -1;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/arraysim/sim_model.h"
 #include "testing/sandbox/sandbox.h"
 
 namespace orv_e2e {
@@ -31,14 +32,19 @@ struct Attribute {
 
 // A package of a healthy two-site configuration: site A holds nodea1
 // (listed with its domain) and nodea2 and the array vexaa; site B holds
-// nodeb1, nodeb2 and vexab; the Remote Copy group is rcg_ora on both.
-// This node is nodea1.  Change fields or attributes, then install().
+// nodeb1, nodeb2 and vexab.  The Remote Copy group is rcgora_a on vexaa
+// (Primary, started, synced) and rcgora_b on vexab (Secondary); each array
+// reaches the other through the target "<peer>_tgt".  This node is nodea1,
+// a RHEL 6 host.  Change fields, attributes or arrays, then install().
 struct PackageScenario {
   std::string package = "pkgora";
   std::string node = "nodea1";
   std::string clusterName = "clusterx";
   std::string user = "rcadmin";
+  // Content of /etc/redhat-release; '' leaves the file out.
+  std::string redhatRelease = "Red Hat Enterprise Linux Server release 6.10 (Santiago)\n";
   std::vector<Attribute> attributes;
+  arraysim::SimScenario arrays;
 
   // The attributes name the package and its directory, so a different
   // package name is given here rather than set afterwards.
@@ -54,9 +60,10 @@ struct PackageScenario {
   void moveToFront(const std::string& name);
   // The NAME=VALUE lines tvgetpkgenv prints.
   std::string pkgenvText() const;
-  // Writes attributes, node name, cluster view, password files and the
-  // package directory into the sandbox; false with sb.error() on failure.
-  bool install(orv_sandbox::Sandbox& sb) const;
+  // Writes attributes, node name, cluster view, password files, the
+  // release file, the package directory and the arrays' state into the
+  // sandbox.  Returns '' on success, else what failed.
+  std::string install(orv_sandbox::Sandbox& sb) const;
 };
 
 // One message the logger wrote: "[DEBUG ]Mmm dd HH:MM:SS - Node N : text".
@@ -69,13 +76,19 @@ struct LogLine {
 std::vector<LogLine> parseLog(const std::string& output);
 // The message texts in order; debug ones only when withDebug.
 std::vector<std::string> messages(const std::string& output, bool withDebug = true);
-// Position of the first message equal to text, or -1.
+// Position of the first message equal to text, or -1.  A message that
+// continues on further lines (output of a child command or the usage text
+// written right after it) matches when its first lines equal text.
 int findMessage(const std::vector<std::string>& msgs, const std::string& text);
 
 // The recorded calls of a fake (see testing/fakes/fake_data.h): each call's
 // arguments, argv[0] first.
 std::vector<std::vector<std::string>> fakeCalls(const orv_sandbox::Sandbox& sb,
                                                 const std::string& fake);
+
+// The arrays' state and journal after a run.
+arraysim::SimScenario arraysAfter(const orv_sandbox::Sandbox& sb);
+arraysim::SimJournal journal(const orv_sandbox::Sandbox& sb);
 
 // Runs rcgate in the sandbox with the given arguments; the environment
 // entries are added to the sandbox's base environment.

@@ -25,7 +25,7 @@ class FakesTest : public ::testing::Test {
     sb_.reset(new Sandbox);
     for (const std::string& m : sb_->missingStandIns())
       if (m.find("orvfake") != std::string::npos) GTEST_SKIP() << "fakes not built";
-    ASSERT_TRUE(scenario_.install(*sb_)) << sb_->error();
+    ASSERT_EQ(scenario_.install(*sb_), "");
   }
   RunResult sh(const std::string& script) {
     RunOptions o;
@@ -53,7 +53,7 @@ class FakesTest : public ::testing::Test {
 TEST_F(FakesTest, LoaderPipelinesGiveDirectoryAndAttributeLines) {
   scenario_.set("RCVEXA_RESYNC_WAIT_TIMEOUT", "NO_TIMEOUT", false);
   scenario_.set("RCVEXA_DC1_STORAGE_SYSTEM_NAME", "", true);
-  ASSERT_TRUE(scenario_.install(*sb_));
+  ASSERT_EQ(scenario_.install(*sb_), "");
   RunResult r = sh(dirCommand("pkgora"));
   EXPECT_EQ(r.exitCode, 0) << r.describe();
   EXPECT_EQ(r.output, "/usr/local/tarvos/run/pkgora\n");
@@ -69,10 +69,10 @@ TEST_F(FakesTest, LoaderPipelinesGiveDirectoryAndAttributeLines) {
             "DC2_STORAGE_SYSTEM_NAME vexab\n"
             "DC1_STORAGE_SYSTEM_USER rcadmin\n"
             "DC2_STORAGE_SYSTEM_USER rcadmin\n"
-            "DC1_RC_TARGET_FOR_DC2 vexab\n"
-            "DC2_RC_TARGET_FOR_DC1 vexaa\n"
-            "DC1_RC_VOLUME_GROUP rcg_ora\n"
-            "DC2_RC_VOLUME_GROUP rcg_ora\n"
+            "DC1_RC_TARGET_FOR_DC2 vexab_tgt\n"
+            "DC2_RC_TARGET_FOR_DC1 vexaa_tgt\n"
+            "DC1_RC_VOLUME_GROUP rcgora_a\n"
+            "DC2_RC_VOLUME_GROUP rcgora_b\n"
             "RESYNC_WAIT_TIMEOUT -1\n"
             "AUTO_NONCURDATA 0\n"
             "DR_NOTIFICATION_CHOICES EMAIL SYSLOG\n"
@@ -81,7 +81,7 @@ TEST_F(FakesTest, LoaderPipelinesGiveDirectoryAndAttributeLines) {
 
 TEST_F(FakesTest, QuotedDirectoryLosesItsQuotesThroughEval) {
   scenario_.set("VKR_PKG_DIR", "/usr/local/tarvos/run/pkgora", true);
-  ASSERT_TRUE(scenario_.install(*sb_));
+  ASSERT_EQ(scenario_.install(*sb_), "");
   EXPECT_EQ(sh(dirCommand("pkgora")).output, "/usr/local/tarvos/run/pkgora\n");
 }
 
@@ -110,7 +110,7 @@ TEST_F(FakesTest, PkgenvArgumentForms) {
 
 TEST_F(FakesTest, EmailAddressPipelineJoinsQuotedValues) {
   scenario_.attributes.push_back({"EMAIL_ID", "second@example.com", true});
-  ASSERT_TRUE(scenario_.install(*sb_));
+  ASSERT_EQ(scenario_.install(*sb_), "");
   RunResult r = sh("/usr/local/tarvos/bin/tvgetpkgenv pkgora | grep EMAIL_ID |"
                    "sed 's/[^\"]*\"\\([^\"]*\\)\".*/\\1/' | sed ':a;N;$!ba;s/\\n/ /g'");
   EXPECT_EQ(r.output, "dr-ops@example.com second@example.com\n") << r.describe();

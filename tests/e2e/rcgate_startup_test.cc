@@ -1,0 +1,274 @@
+// rcgate's first two stages in the sandbox: argument check, configuration
+// loading through the cluster manager, host information, force flag and
+// site membership, with the exact messages and exit codes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "testing/fakes/fake_data.h"
+#include "testing/sandbox/sandbox.h"
+#include "tests/e2e/e2e_harness.h"
+
+namespace orv_e2e {
+namespace {
+
+const char kBegin[] = "Begin Orvanta with Vexa Remote Copy..";
+const char kEnd[] = "End of Orvanta with Vexa Remote Copy..";
+const char kArgCount[] = "Error: Incorrect number of argument passed to the Orvanta binary";
+const char kInitFailed[] = "Initialization failed.";
+const char kConfigReport[] = "INFO: Configuration for the Remote Copy volume group:\n";
+
+class RcgateStartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ORV_REQUIRE_SANDBOX();
+    ORV_REQUIRE_RCGATE();
+    sb_.reset(new orv_sandbox::Sandbox);
+    ASSERT_TRUE(sb_->ok()) << sb_->error();
+  }
+  // Installs the scenario and runs rcgate with args; fills msgs_.
+  orv_sandbox::RunResult run(const std::vector<std::string>& args,
+                             const std::vector<std::string>& env = {}) {
+    std::string why = scenario_.install(*sb_);
+    EXPECT_EQ(why, "");
+    orv_sandbox::RunResult r = runRcgate(*sb_, args, env);
+    EXPECT_TRUE(r.exited()) << r.describe();
+    msgs_ = messages(r.output);
+    return r;
+  }
+  bool has(const std::string& text) const { return findMessage(msgs_, text) >= 0; }
+  std::string startingWith(const std::string& prefix) const {
+    for (const std::string& m : msgs_)
+      if (m.compare(0, prefix.size(), prefix) == 0) return m;
+    return "";
+  }
+  std::string pkgDir() const { return scenario_.packageDir(); }
+
+  std::unique_ptr<orv_sandbox::Sandbox> sb_;
+  PackageScenario scenario_;
+  std::vector<std::string> msgs_;
+};
+
+TEST_F(RcgateStartupTest, WrongArgumentCountEndsStageOne) {
+  const std::vector<std::vector<std::string>> cases = {
+      {}, {"pkgora", "extra"}, {"pkgora", "a", "b"}, {""}};
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.size());
+    orv_sandbox::RunResult r = run(args);
+    if (args.size() == 1) {
+      // One empty argument is a valid count: stage 1 goes on to load.
+      EXPECT_FALSE(has(kArgCount)) << r.output;
+      continue;
+    }
+    EXPECT_EQ(r.exitCode, 2) << r.output;
+    ASSERT_GE(msgs_.size(), 3u) << r.output;
+    EXPECT_EQ(msgs_[0], kBegin);
+    int arg = findMessage(msgs_, kArgCount);
+    int init = findMessage(msgs_, kInitFailed);
+    EXPECT_GE(arg, 0) << r.output;
+    EXPECT_GT(init, arg) << r.output;
+    EXPECT_FALSE(has(kEnd));
+    // The configuration is never asked for.
+    EXPECT_TRUE(fakeCalls(*sb_, "tvgetpkgenv").empty());
+  }
+}
+
+TEST_F(RcgateStartupTest, HealthyStartLoadsConfigurationAndAllowsTheStart) {
+  orv_sandbox::RunResult r = run({"pkgora"});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_TRUE(has("Package is allowed to start up")) << r.output;
+  EXPECT_EQ(msgs_.back(), kEnd);
+  // Both loader commands ask for exactly this package.
+  std::vector<std::vector<std::string>> calls = fakeCalls(*sb_, "tvgetpkgenv");
+  std::vector<std::string> expected = {"/usr/local/tarvos/bin/tvgetpkgenv", "pkgora"};
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0], expected);
+  EXPECT_EQ(calls[1], expected);
+  EXPECT_FALSE(sb_->exists(pkgDir() + "/config_data"));
+  // Quoted attribute values arrive without their quotes.
+  std::string report = startingWith(kConfigReport);
+  EXPECT_NE(report.find("\tLocal Jx Vexa Storage System Name/IP = vexaa\n"), std::string::npos)
+      << report;
+  EXPECT_NE(report.find("\tRemote Remote Copy Volume Group Name  = rcgora_b\n"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("\tRESYNC_WAIT_TIMEOUT = 90\n"), std::string::npos) << report;
+}
+
+TEST_F(RcgateStartupTest, NoTimeoutBecomesMinusOne) {
+  struct Case {
+    const char* value;
+    bool quoted;
+    const char* line;
+  } cases[] = {
+      {"NO_TIMEOUT", false, "\tRESYNC_WAIT_TIMEOUT = no_timeout\n"},
+      {"no_timeout", true, "\tRESYNC_WAIT_TIMEOUT = no_timeout\n"},
+      {"-1", false, "\tRESYNC_WAIT_TIMEOUT = no_timeout\n"},
+      {"30", true, "\tRESYNC_WAIT_TIMEOUT = 30\n"},
+  };
+  for (const Case& c : cases) {
+    scenario_.set("RCVEXA_RESYNC_WAIT_TIMEOUT", c.value, c.quoted);
+    orv_sandbox::RunResult r = run({"pkgora"});
+    std::string report = startingWith(kConfigReport);
+    EXPECT_NE(report.find(c.line), std::string::npos) << c.value << "\n" << r.output;
+  }
+}
+
+TEST_F(RcgateStartupTest, SiteMembership) {
+  struct Case {
+    const char* node;
+    const char* dc1;
+    const char* dc2;
+    bool quoted;
+    int exitCode;        // -1: stage 2 passes, the rest does not matter here
+    const char* message; // debug message with DATAREP_DEBUG set
+  } cases[] = {
+      {"nodea1", "nodea1.sitea.example nodea2", "nodeb1 nodeb2", true, -1,
+       "INFO: System [nodea1] is a member of datacenter \"A\" system list"},
+      {"nodea2", "nodea1.sitea.example nodea2", "nodeb1 nodeb2", true, -1,
+       "INFO: System [nodea2] is a member of datacenter \"A\" system list"},
+      {"nodea2", "nodea1 nodea2", "nodeb1 nodeb2", false, -1,
+       "INFO: System [nodea2] is a member of datacenter \"A\" system list"},
+      {"nodeb1.siteb.example", "nodea1 nodea2", "nodeb1 nodeb2", true, -1,
+       "INFO: System [nodeb1] is a member of datacenter \"B\" system list"},
+      {"nodec9", "nodea1 nodea2", "nodeb1 nodeb2", true, 1,
+       "ERROR: System [nodec9] is not configured in neither Data Center A's nor Data "
+       "Center B's system list"},
+      {"Nodea1", "nodea1 nodea2", "nodeb1 nodeb2", true, 1,
+       "ERROR: System [Nodea1] is not configured in neither Data Center A's nor Data "
+       "Center B's system list"},
+      {"nodea1", "nodea1 nodea2", "nodeb1 nodea1.siteb", true, 1,
+       "Error: System [nodea1] is configured in both Datacenter A and B system lists"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.node) + " in [" + c.dc1 + "] [" + c.dc2 + "]");
+    scenario_.node = c.node;
+    scenario_.set("RCVEXA_DC1_NODE_LIST", c.dc1, c.quoted);
+    scenario_.set("RCVEXA_DC2_NODE_LIST", c.dc2, c.quoted);
+    orv_sandbox::RunResult r = run({"pkgora"}, {"DATAREP_DEBUG=1"});
+    EXPECT_TRUE(has(c.message)) << r.output;
+    if (c.exitCode >= 0) {
+      EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+      EXPECT_EQ(msgs_.back(), kEnd) << r.output;
+      EXPECT_FALSE(has("Returning from startupInit successfully.."));
+      // Nothing was asked of the arrays.
+      EXPECT_TRUE(journal(*sb_).entries.empty());
+    } else {
+      EXPECT_TRUE(has("Returning from startupInit successfully..")) << r.output;
+    }
+  }
+}
+
+TEST_F(RcgateStartupTest, HostnameProblemsEndStageTwo) {
+  struct Case {
+    const char* what;
+    bool missing;  // /bin/hostname is not there at all
+    const char* message;
+  } cases[] = {
+      // Only a command that cannot be run counts as failed; its stand-in
+      // name is UNKNOWN, which no site lists.
+      {"missing", true,
+       "ERROR: System [UNKNOWN] is not configured in neither Data Center A's "
+       "nor Data Center B's system list"},
+      // A command that runs but prints nothing leaves an empty name.
+      {"silent", false, "Error: Object Name [LocalHostName] value not set."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sb_.reset(new orv_sandbox::Sandbox);
+    if (c.missing) {
+      ASSERT_TRUE(sb_->remove("/bin/hostname"));
+    } else {
+      ASSERT_TRUE(sb_->writeFile(std::string(orv_fake::kFakeDataDir) + "/hostname/exit", "1"));
+    }
+    orv_sandbox::RunResult r = run({"pkgora"});
+    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_EQ(has("INFO: Could not get local hostname"), c.missing) << r.output;
+    EXPECT_TRUE(has(c.message)) << r.output;
+    EXPECT_EQ(msgs_.back(), kEnd);
+  }
+}
+
+TEST_F(RcgateStartupTest, MisspelledAttributeStopsTheLoad) {
+  scenario_.set("RCVEXA_DC1_NODELIST", "nodea1 nodea2");
+  scenario_.moveToFront("RCVEXA_DC1_NODELIST");
+  orv_sandbox::RunResult r = run({"pkgora"});
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_TRUE(has("Error: Object name [DC1_NODELIST] not found ")) << r.output;
+  // Nothing after the unknown line was loaded, so the site lists are empty.
+  EXPECT_TRUE(has("Error: Object name [DC1_NODE_LIST] value not set")) << r.output;
+  EXPECT_EQ(msgs_.back(), kEnd);
+  EXPECT_FALSE(sb_->exists(pkgDir() + "/config_data"));
+}
+
+TEST_F(RcgateStartupTest, UnknownPackageHasNoConfigurationContext) {
+  orv_sandbox::RunResult r = run({"pkgzz"});
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_TRUE(has("Cannot find resource group for PackageName")) << r.output;
+  EXPECT_EQ(msgs_.back(), kEnd);
+  ASSERT_FALSE(fakeCalls(*sb_, "tvgetpkgenv").empty());
+  EXPECT_EQ(fakeCalls(*sb_, "tvgetpkgenv")[0],
+            (std::vector<std::string>{"/usr/local/tarvos/bin/tvgetpkgenv", "pkgzz"}));
+  // No package directory was found, so no extract may land anywhere.
+  EXPECT_FALSE(sb_->exists("/config_data"));
+  EXPECT_FALSE(sb_->exists("/usr/local/tarvos/run/pkgzz"));
+}
+
+TEST_F(RcgateStartupTest, ForceFlagIsConsumedByTheStartThatSeesIt) {
+  const std::string flag = pkgDir() + "/FORCEFLAG";
+  const char kForce[] = "INFO: Force flag is set; user has enabled startup action.";
+  ASSERT_TRUE(sb_->writeFile(flag, ""));
+  orv_sandbox::RunResult r = run({"pkgora"});
+  EXPECT_TRUE(has(kForce)) << r.output;
+  EXPECT_FALSE(sb_->exists(flag));
+  r = run({"pkgora"});
+  EXPECT_FALSE(has(kForce)) << r.output;
+  // A site failure comes after the flag was read: the flag is gone as well.
+  ASSERT_TRUE(sb_->writeFile(flag, "operator\n"));
+  scenario_.node = "nodec9";
+  r = run({"pkgora"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(has(kForce)) << r.output;
+  EXPECT_FALSE(sb_->exists(flag));
+}
+
+TEST_F(RcgateStartupTest, DebugLinesOnlyWithDatarepDebug) {
+  struct Case {
+    std::vector<std::string> env;
+    bool debug;
+  } cases[] = {{{}, false}, {{"DATAREP_DEBUG="}, true}, {{"DATAREP_DEBUG=yes"}, true}};
+  const std::vector<std::string> expected = {
+      "The command to be executed is [. /etc/tarvos.conf; eval val1=`"
+      "/usr/local/tarvos/bin/tvgetpkgenv pkgora | grep VKR_PKG_DIR  | cut -d '=' -f 2`;"
+      "echo $val1]",
+      "The package dir for package [pkgora] is [/usr/local/tarvos/run/pkgora]",
+      "Entering startupInit ..",
+      "DEBUG: Getting host name.",
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.env.empty() ? "unset" : c.env[0]);
+    orv_sandbox::RunResult r = run({"pkgora"}, c.env);
+    int last = -1;
+    for (const std::string& text : expected) {
+      int at = findMessage(msgs_, text);
+      if (c.debug) {
+        EXPECT_GT(at, last) << text << "\n" << r.output;
+        last = at;
+      } else {
+        EXPECT_EQ(at, -1) << text;
+      }
+    }
+    bool anyDebug = false;
+    for (const LogLine& l : parseLog(r.output)) {
+      anyDebug = anyDebug || l.debug;
+      EXPECT_EQ(l.node, "nodea1") << l.text;
+    }
+    EXPECT_EQ(anyDebug, c.debug);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+  }
+}
+
+}  // namespace
+}  // namespace orv_e2e
