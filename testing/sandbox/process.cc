@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -129,6 +130,7 @@ ProcessResult runProcess(const ProcessSpec& spec) {
   }
 
   long start = nowMs();
+  pid_t parent = getpid();
   pid_t pid = fork();
   if (pid < 0) {
     result.setupError = std::string("fork: ") + std::strerror(errno);
@@ -139,10 +141,17 @@ ProcessResult runProcess(const ProcessSpec& spec) {
   if (pid == 0) {
     errno = 0;
     setpgid(0, 0);
-    // Default dispositions: the test process may ignore signals the
-    // program under test relies on.
+    // A test process that dies (a crash, ^C) takes the program with it;
+    // a program that never ends on its own (the monitor) must not linger.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    // Default dispositions and an empty mask: the test process may ignore
+    // or block signals the program under test relies on.
     signal(SIGPIPE, SIG_DFL);
     signal(SIGCHLD, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     int inFd = feed ? in[0] : open("/dev/null", O_RDONLY);
     if (inFd < 0) childFail(err[1], "open /dev/null");
     if (dup2(inFd, 0) < 0 || dup2(out[1], 1) < 0 || dup2(out[1], 2) < 0)

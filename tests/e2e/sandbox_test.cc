@@ -340,3 +340,41 @@ TEST(Runner, RunsAProgramFromTheCommandLine) {
 
 }  // namespace
 }  // namespace orv_sandbox
+
+namespace orv_sandbox {
+namespace {
+
+// Gone, or a zombie waiting for its parent: either way no longer running.
+bool stopped(int pid) {
+  for (int i = 0; i < 200; ++i) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, comm, state;
+    if (!(stat >> pidField >> comm >> state) || state == "Z") return true;
+    usleep(5000);
+  }
+  return false;
+}
+
+TEST(Runner, ProgramDiesWithTheRunner) {
+  ORV_REQUIRE_SANDBOX();
+  std::string runner = orv_e2e::orvSandboxPath();
+  if (!orv_e2e::isExecutable(runner)) GTEST_SKIP() << "orv-sandbox not built";
+  Sandbox scratch;
+  std::string kept = scratch.dir() + "/kept";
+  ProcessSpec spec;
+  // The runner is killed after one second; the program it started sits in
+  // a process group of its own and must go with it.
+  spec.argv = {runner, "--dir", kept, "--",
+               "/bin/sh", "-c", "echo $$ > /usr/local/pid; exec /bin/sleep 30"};
+  spec.timeoutSeconds = 1;
+  ProcessResult r = runProcess(spec);
+  ASSERT_TRUE(r.timedOut) << r.describe();
+  std::string pidText;
+  std::ifstream(kept + "/root/usr/local/pid") >> pidText;
+  int pid = std::atoi(pidText.c_str());
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(stopped(pid)) << "program " << pid << " outlived the runner";
+}
+
+}  // namespace
+}  // namespace orv_sandbox
