@@ -26,6 +26,7 @@ enum Scene {
   kLocalPrimary,   // this site primary, pair running
   kRemotePrimary,  // other site primary, pair running
   kRemoteStopped,  // other site primary, pair stopped
+  kFailedOver,     // other site failed over (Primary-Rev), pair stopped
 };
 
 struct Fault {
@@ -51,7 +52,11 @@ SimScenario sceneFor(Scene s) {
   if (s == kLocalPrimary)
     return SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");
   SimScenario sc = SimScenario::healthyPair("arrB", "arrA", "grpB", "grpA");
-  if (s == kRemoteStopped) {
+  if (s == kFailedOver) {
+    sc.array("arrA").group("grpA").role = "Primary";
+    sc.array("arrB").group("grpB").role = "Primary-Rev";
+  }
+  if (s == kRemoteStopped || s == kFailedOver) {
     for (arraysim::SimArray& a : sc.arrays) {
       a.groups.front().status = "Stopped";
       a.groups.front().setVolumes("Stopped");
@@ -59,6 +64,13 @@ SimScenario sceneFor(Scene s) {
   }
   return sc;
 }
+
+const char kStartWarning[] =
+    "Warning: Starting of the Remote Copy volume group [grpA] has failed to "
+    "complete. This means that Remote Copy is not happening between the "
+    "primary and secondary Remote Copy volume groups. Orvanta will try to "
+    "start the Remote Copy volume group  using the startrcopygroup command in "
+    "the background after package start up is complete.";
 
 const char kTimeoutError[] =
     "Error: Resyncwait timeout has occurred. Either the data copy is still in "
@@ -165,6 +177,16 @@ const StepCase kSteps[] = {
      kRemotePrimary, "sync", {{"arrB", "setrcopygroup restore"}}, 2, {failed("Restore", "grpB")}, {}, true},
     {"RecoverWaitRestore_Recover", "ca_takeover_recover_resyncwait_restore", kRemotePrimary, "sync",
      {{"arrB", "setrcopygroup recover"}}, 2, {failed("Recover", "grpB")}, {}, true},
+    {"RecoverWaitRestore_Wait", "ca_takeover_recover_resyncwait_restore", kFailedOver, "sync",
+     kNoListing, 2, {kTimeoutError}, {}, false},
+    {"RecoverWaitRestore_Restore", "ca_takeover_recover_resyncwait_restore", kFailedOver, "sync",
+     {{"arrB", "setrcopygroup restore"}}, 2, {failed("Restore", "grpB")}, {}, true},
+    {"StopReverseStart_Start", "ca_takeover_stoprcvg_reverse_startrcvg", kRemotePrimary, "sync",
+     {{"arrA", "startrcopygroup"}}, 3, {kStartWarning}, {}, true},
+    {"WaitStopReverse_Start", "ca_takeover_resyncwait_stoprcvg_reverse_startrcvg", kRemotePrimary,
+     "sync", {{"arrA", "startrcopygroup"}}, 3, {kStartWarning}, {}, true},
+    {"StartWaitStopReverse_LocalStart", "ca_takeover_startrcvg_resyncwait_stoprcvg_reverse_startrcvg",
+     kRemotePrimary, "sync", {{"arrA", "startrcopygroup"}}, 3, {kStartWarning}, {}, true},
 
     // Stop-datacenter forms: the start or sync only helps; the package stays down.
     {"StopDcStartRecover_Start", "ca_takeover_stop_datacenter_startrcvg_recover", kRemotePrimary,
@@ -232,7 +254,34 @@ const StepCase kSteps[] = {
     {"WaitSyncRestore_Restore", "ca_takeover_resyncwait_syncrcopy_resyncwait_restore", kRemotePrimary,
      "periodic", {{"arrB", "setrcopygroup restore"}}, 2, {failed("Restore", "grpB")}, {}, true},
 
+    {"SyncStopReverse_Start", "ca_takeover_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
+     kRemotePrimary, "periodic", {{"arrA", "startrcopygroup"}}, 3, {kStartWarning}, {}, true},
+    {"StartSyncStopReverse_Sync", "ca_takeover_startrcvg_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
+     kRemotePrimary, "periodic", {{"arrB", "syncrcopy"}}, 2, {failed("syncrcopy", "grpB")}, {}, false},
+    {"StartSyncStopReverse_Task", "ca_takeover_startrcvg_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
+     kRemotePrimary, "periodic", {{"arrB", "showtask"}}, 2, {}, {}, true},
+    {"StartSyncRestore_Sync", "ca_takeover_startrcvg_syncrcopy_resyncwait_restore", kRemotePrimary,
+     "periodic", {{"arrB", "syncrcopy"}}, 2, {failed("syncrcopy", "grpB")}, {}, false},
+    {"StartSyncRestore_Task", "ca_takeover_startrcvg_syncrcopy_resyncwait_restore", kRemotePrimary,
+     "periodic", {{"arrB", "showtask"}}, 2, {}, {}, true},
+    {"LocalPriSyncRestore_Sync",
+     "ca_takeover_startrcvg_localpri_stop_datacenter_localsecrev_syncrcopy_resyncwait_restore",
+     kRemotePrimary, "periodic", {{"arrB", "syncrcopy"}}, 2, {failed("syncrcopy", "grpB")}, {}, false},
+    {"LocalPriSyncRestore_Task",
+     "ca_takeover_startrcvg_localpri_stop_datacenter_localsecrev_syncrcopy_resyncwait_restore",
+     kRemotePrimary, "periodic", {{"arrB", "showtask"}}, 2, {}, {}, true},
+    {"WaitSyncStopReverse_Sync", "ca_takeover_resyncwait_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
+     kRemotePrimary, "periodic", {{"arrB", "syncrcopy"}}, 2, {failed("syncrcopy", "grpB")}, {}, false},
+    {"WaitSyncStopReverse_Task", "ca_takeover_resyncwait_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
+     kRemotePrimary, "periodic", {{"arrB", "showtask"}}, 2, {}, {}, true},
+    {"WaitSyncRestore_Sync", "ca_takeover_resyncwait_syncrcopy_resyncwait_restore", kRemotePrimary,
+     "periodic", {{"arrB", "syncrcopy"}}, 2, {failed("syncrcopy", "grpB")}, {}, false},
+    {"WaitSyncRestore_Task", "ca_takeover_resyncwait_syncrcopy_resyncwait_restore", kRemotePrimary,
+     "periodic", {{"arrB", "showtask"}}, 2, {}, {}, true},
+
     // The failover that waits for the array to stop the group.
+    {"StopWaitFailover_Wait", "ca_takeover_stoprcvgwait_failover", kRemoteStopped, "sync",
+     {{"arrA", "showrcopy groups"}}, 2, {"Error: RC VG status failed [grpA] at [arrA] "}, {}, true},
     {"StopWaitFailover_Failover", "ca_takeover_stoprcvgwait_failover", kRemoteStopped, "sync",
      {{"arrA", "setrcopygroup failover"}}, 2, {failed("Failover", "grpA")}, {}, true},
 };
@@ -247,13 +296,18 @@ TEST_P(ActionStepTest, FailingStepGivesTheActionsCode) {
   scenario = sceneFor(c.scene);
   // A short wait limit keeps the wait-failure cases to one pass.
   attrs["RCVEXA_RESYNC_WAIT_TIMEOUT"] = "0";
-  // Sync tasks end at once, so the task wait never meets that limit.
+  // Sync tasks and starts complete at once, so no wait meets that limit
+  // unless the case makes it.
   scenario.settings.taskPolls = 0;
+  scenario.settings.startPolls = 0;
   for (const Fault& f : c.faults) scenario.array(f.array).addFault(kind, f.command);
-  bool localPrimary = c.scene == kLocalPrimary;
-  Outcome o = run(join(status(c.mode, localPrimary ? "Primary" : "Secondary",
-                              localPrimary ? "Secondary" : "Primary"),
-                       {c.action}));
+  const char* localRole = c.scene == kLocalPrimary || c.scene == kFailedOver
+                              ? "Primary"
+                              : "Secondary";
+  const char* remoteRole = c.scene == kLocalPrimary  ? "Secondary"
+                           : c.scene == kFailedOver ? "Primary-Rev"
+                                                    : "Primary";
+  Outcome o = run(join(status(c.mode, localRole, remoteRole), {c.action}));
   ASSERT_EQ(o.results.size(), 1u) << o.describe();
   EXPECT_EQ(o.result(), c.result) << o.describe();
   for (const std::string& line : c.lines) EXPECT_TRUE(o.logged(line)) << line;
