@@ -13,7 +13,8 @@ bool matches(const SimFault& f, const SimInvocation& inv,
 
 bool activeNow(const SimFault& f) {
   if (f.nth <= 0) return true;
-  return f.seen >= f.nth && f.seen < f.nth + f.count;
+  if (f.seen < f.nth) return false;
+  return f.count <= 0 || f.seen < f.nth + f.count;
 }
 
 // A connection-level failure: ssh itself exits 255, the CLI client 1.

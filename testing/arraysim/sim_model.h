@@ -35,7 +35,8 @@
 //
 // Fault kinds (SimFault::kind), each limited to the commands whose words
 // start with SimFault::command ('' = every command, "showversion" included)
-// and to the calls nth .. nth+count-1 of such commands (nth 0 = all calls):
+// and to the calls nth .. nth+count-1 of such commands (nth 0 = all calls;
+// count 0 = every call from nth on):
 //   unreachable      "... Network is unreachable", exit 1 (ssh: 255)
 //   too_many         "Error: Too many CLI connections ...", exit 1
 //   no_connection    "Error: Could not open connection to ...", exit 1
@@ -127,7 +128,8 @@ struct SimFault {
   std::string command;      // prefix of the command words; '' = all
   std::string path;         // "cli", "ssh" or '' (both)
   int nth = 0;              // first matching call affected; 0 = all
-  int count = 1;            // calls affected from nth on (nth > 0)
+  int count = 1;            // calls affected from nth on (nth > 0);
+                            // 0 or less: every call from nth on
   double seconds = 0;       // hang
   std::string message;      // fail: replaces the default text
   int exitCode = 1;         // fail

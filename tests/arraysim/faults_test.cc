@@ -84,6 +84,7 @@ TEST(Faults, FailNthCountsMatchingCallsOnly) {
       {"second only", 2, 1, {0, 7, 0, 0, 0}},
       {"second and third", 2, 2, {0, 7, 7, 0, 0}},
       {"beyond the calls", 9, 1, {0, 0, 0, 0, 0}},
+      {"from the fourth on", 4, 0, {0, 0, 0, 7, 7}},
   };
   for (const NthCase& c : cases) {
     simtest::TempDir dir;
