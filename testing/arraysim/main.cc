@@ -5,7 +5,8 @@
 //
 // Each call: lock the state directory, load the state, count the call
 // against the faults, then (after any hang, without holding the lock) run
-// the command, save the state, append one journal line and print.
+// the command, save the state, append one journal line and print.  A
+// hanging call is journaled when its hang begins, with exit code -1.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -88,11 +89,14 @@ std::string allArguments(int argc, char** argv) {
   return joinWords(args);
 }
 
+// Set once a hanging call has been journaled.
+bool journaled = false;
+
 // Journals the call and prints its answer; returns the exit code.
 int finish(const std::string& dir, const SimInvocation& inv,
            const std::string& argv, const std::string& out,
            const std::string& err, int exitCode) {
-  appendJournal(dir, inv, argv, exitCode);
+  if (!journaled) appendJournal(dir, inv, argv, exitCode);
   std::fputs(out.c_str(), stdout);
   std::fflush(stdout);  // keeps the order when both go to one file
   std::fputs(err.c_str(), stderr);
@@ -124,7 +128,10 @@ int main(int argc, char** argv) {
     return finish(dir, inv, args, "", "arraysim: cannot write the state\n", 3);
 
   if (effect.hangSeconds > 0) {
-    // Let other calls (and tests) through while this one hangs.
+    // The caller may kill a hanging call, so it is journaled now, with the
+    // exit code -1.  Other calls (and tests) get through while it hangs.
+    appendJournal(dir, inv, args, -1);
+    journaled = true;
     lock.unlock();
     hang(effect.hangSeconds);
     if (!lock.lock()) return 3;

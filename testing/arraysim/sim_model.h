@@ -44,15 +44,20 @@
 //   garbled          unparsable text, exit 0
 //   fail             message (default "Error: Operation failed on ..."),
 //                    exit code (default 1); the command changes nothing
-//   hang             block for `seconds` (real, monotonic time), then run
-//                    the command normally
+//   hang             block for `seconds` (real, monotonic time, at most
+//                    600), then run the command normally; journaled when
+//                    the hang begins, with exit code -1, since the caller
+//                    may kill it
 //   group_missing    group commands act as if no group were configured
 //   link_down        from the first affected call on, the links between
 //                    this array and its peers are Down, on both sides and
 //                    for good (SimScenario::cutLinks), before the command
 //                    runs
 //   task_fails       the task the command starts ends "failed"
-// A fault with path "cli" or "ssh" applies to that access path only.
+// A fault with path "cli" or "ssh" applies to that access path only.  An
+// unknown kind answers every call it matches with exit code 3, so a
+// misspelt fault cannot pass for a healthy array.  An array missing from
+// the scenario answers like an unreachable one.
 #ifndef ORV_TESTING_ARRAYSIM_SIM_MODEL_H_
 #define ORV_TESTING_ARRAYSIM_SIM_MODEL_H_
 
@@ -225,7 +230,7 @@ struct SimJournalEntry {
   std::string array;        // the -sys value or the ssh host
   std::string path;         // "cli" or "ssh"
   std::string credential;   // password file (cli) or user (ssh)
-  int exitCode = 0;
+  int exitCode = 0;          // -1: a hanging call, journaled as it began
   std::string command;      // the command words joined by single blanks
   std::string argv;         // every argument after the program name, joined
                             // by single blanks (options included)
