@@ -1,6 +1,7 @@
 // Injected faults, the two invocation forms and the journal, as seen from
 // outside: by running the simulator binary.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
 
@@ -210,6 +211,34 @@ TEST(Faults, HangBlocksForRealTimeAndReleasesTheLock) {
   EXPECT_EQ(j.entries[0].command, "showrcopy links -csvtable");
   EXPECT_EQ(j.entries[0].exitCode, -1);
   EXPECT_EQ(j.entries[1].command, "showversion -s");
+}
+
+TEST(Faults, HangingCallKilledByItsCallerLeavesAUsableState) {
+  simtest::TempDir dir;
+  SimScenario s = pair();
+  s.array("arrA").addFault("hang", "stoprcopygroup").seconds = 30;
+  ASSERT_TRUE(s.save(dir.path()));
+  pid_t hanging = fork();
+  if (hanging == 0) {
+    setpgid(0, 0);
+    simtest::cli(dir.path(), "arrA", "stoprcopygroup -f -t arrB_tgt grpA");
+    _exit(0);
+  }
+  setpgid(hanging, hanging);
+  // Wait until the call is journaled as hanging, then kill it as the
+  // product's command time-out does: the whole group, with SIGKILL.
+  for (int i = 0; i < 200 && SimJournal::load(dir.path()).entries.empty(); ++i)
+    usleep(10 * 1000);
+  kill(-hanging, SIGKILL);
+  waitpid(hanging, nullptr, 0);
+  SimJournal j = SimJournal::load(dir.path());
+  ASSERT_EQ(j.entries.size(), 1u);
+  EXPECT_EQ(j.entries[0].exitCode, -1);
+  std::string error;
+  SimScenario after = SimScenario::load(dir.path(), &error);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(after.array("arrA").group("grpA").status, "Started") << "the stop never ran";
+  EXPECT_EQ(simtest::cli(dir.path(), "arrA", "showversion -s").exitCode, 0);
 }
 
 TEST(Faults, ConcurrentCallsKeepCountersAndJournalWhole) {
