@@ -30,7 +30,9 @@ class VtimeTest : public ::testing::Test {
     ProcessSpec spec;
     spec.argv = {vtimeProbePath()};
     spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-    spec.env = {"LD_PRELOAD=" + vtimeLibPath(), "PATH=/usr/bin:/bin"};
+    // A sanitizer build of the probe wants its runtime loaded first.
+    spec.env = {"LD_PRELOAD=" + vtimeLibPath(), "PATH=/usr/bin:/bin",
+                "ASAN_OPTIONS=verify_asan_link_order=0"};
     spec.env.insert(spec.env.end(), env.begin(), env.end());
     spec.timeoutSeconds = 20;
     return orv_sandbox::runProcess(spec);
