@@ -390,6 +390,10 @@ class Runner {
     std::string err;
     SimGroup* g = lookup(args, err, !allTargets);
     if (g == nullptr) return fail(err);
+    // A waited-for task that fails leaves the pair as it was.
+    SimGroup* p = peer(*g);
+    const SimGroup before = *g;
+    const SimGroup peerBefore = p != nullptr ? *p : SimGroup();
     SimOutput o;
     if (sub == "reverse")
       o = reverse(*g, args);
@@ -405,6 +409,10 @@ class Runner {
       return fail("invalid setrcopygroup subcommand " + sub);
     if (o.exitCode != 0 || !args.waitTask) return o;
     SimOutput w = waited("rcopy_" + sub, g->name);
+    if (w.exitCode != 0) {
+      *g = before;
+      if (p != nullptr) *p = peerBefore;
+    }
     w.out = o.out + w.out;
     return w;
   }

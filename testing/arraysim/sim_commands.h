@@ -31,7 +31,8 @@
 //   -waittask                      the task runs to its end before the
 //                                  command returns: "Started tasks: N",
 //                                  then "Task N has completed." (exit 0) or
-//                                  "Task N has failed." (exit 1)
+//                                  "Task N has failed." (exit 1, and the
+//                                  pair is left as it was)
 //   showrcopy [-d] [groups [G...]|links|targets] [-csvtable], showsys [-d],
 //   showversion [-s], showtask [-d ID] [-csvtable]
 // Every listing that shows a started group with Syncing volumes counts one
