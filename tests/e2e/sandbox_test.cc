@@ -235,7 +235,6 @@ TEST(Sandbox, RunsShareStateAndLeaveNoMounts) {
     RunResult r = sh(sb, "cat /usr/local/counter; echo 2 >> /usr/local/counter");
     EXPECT_EQ(r.output, "1\n");
     EXPECT_EQ(sb.readFile("/usr/local/counter"), "1\n2\n");
-    EXPECT_LT(r.elapsedMs, 1000);
   }
   EXPECT_NE(access(dir.c_str(), F_OK), 0) << "sandbox directory left: " << dir;
   std::ifstream mounts("/proc/self/mountinfo");

@@ -73,7 +73,9 @@ TEST_F(VtimeTest, EverySleepAdvancesEveryWallClock) {
       EXPECT_EQ(f[clock][1] - f[clock][0], c.advance) << c.mode << " " << clock;
     }
     ASSERT_EQ(f["monotonic_ms"].size(), 1u);
-    EXPECT_LT(f["monotonic_ms"][0], 1000) << c.mode << ": the sleep was real";
+    // Every case but the last asks for 7 s or more; a loaded machine may
+    // be slow, but not that slow.
+    EXPECT_LT(f["monotonic_ms"][0], 5000) << c.mode << ": the sleep was real";
   }
 }
 
