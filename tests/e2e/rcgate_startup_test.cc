@@ -86,7 +86,8 @@ TEST_F(RcgateStartupTest, HealthyStartLoadsConfigurationAndAllowsTheStart) {
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0], expected);
   EXPECT_EQ(calls[1], expected);
-  EXPECT_FALSE(sb_->exists(pkgDir() + "/config_data"));
+  // No temporary file is left in the package directory.
+  EXPECT_EQ(sb_->listDir(pkgDir()), std::vector<std::string>{}) << r.output;
   // Quoted attribute values arrive without their quotes.
   std::string report = startingWith(kConfigReport);
   EXPECT_NE(report.find("\tLocal Jx Vexa Storage System Name/IP = vexaa\n"), std::string::npos)
@@ -141,6 +142,16 @@ TEST_F(RcgateStartupTest, SiteMembership) {
        "Center B's system list"},
       {"nodea1", "nodea1 nodea2", "nodeb1 nodea1.siteb", true, 1,
        "Error: System [nodea1] is configured in both Datacenter A and B system lists"},
+      // A '#' ends the list; what follows it is no node.
+      {"nodeb2", "nodea1 nodea2", "nodeb1.siteb nodeb2 # spare", true, -1,
+       "INFO: System [nodeb2] is a member of datacenter \"B\" system list"},
+      {"spare", "nodea1 nodea2", "nodeb1.siteb nodeb2 # spare", true, 1,
+       "ERROR: System [spare] is not configured in neither Data Center A's nor Data "
+       "Center B's system list"},
+      // A token cut by '#' keeps its domain part, so it names no short host.
+      {"nodea1", "nodea1.x#comment", "nodeb1 nodeb2", true, 1,
+       "ERROR: System [nodea1] is not configured in neither Data Center A's nor Data "
+       "Center B's system list"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.node) + " in [" + c.dc1 + "] [" + c.dc2 + "]");
