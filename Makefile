@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo clean
+.PHONY: all deps configure build test demo package clean
 
 all: build
 
@@ -18,6 +18,10 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Debian package of the programs, manual pages and examples.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
