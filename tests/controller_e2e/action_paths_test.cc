@@ -278,8 +278,11 @@ TEST_F(LinkDownTest, StopReverseActionRefusesWithoutNonCurrentDataPermission) {
   EXPECT_TRUE(o.leftovers.empty());
 }
 
-TEST_F(LinkDownTest, StopReverseActionFailsOverOnNonCurrentDataOnceStopped) {
-  attrs["RCVEXA_AUTO_NONCURDATA"] = "1";
+class NonCurrentDataTest : public LinkDownTest,
+                           public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(NonCurrentDataTest, StopReverseActionFailsOverOnceStopped) {
+  attrs["RCVEXA_AUTO_NONCURDATA"] = GetParam();
   local(scenario).status = "Stopped";
   Outcome o = run(join(status("periodic", "Secondary", "Primary"),
                        {"ca_takeover_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg"}));
@@ -294,6 +297,11 @@ TEST_F(LinkDownTest, StopReverseActionFailsOverOnNonCurrentDataOnceStopped) {
   EXPECT_EQ(o.after.array("arrA").group("grpA").role, "Primary-Rev");
   EXPECT_TRUE(o.leftovers.empty());
 }
+
+// "1" is the configuration's word; "yes" in any letter case is read the
+// same way.
+INSTANTIATE_TEST_SUITE_P(Permissions, NonCurrentDataTest,
+                         ::testing::Values("1", "yes", "YES"));
 
 TEST_F(LinkDownTest, StopReverseActionGivesUpWhenTheGroupKeepsRunning) {
   attrs["RCVEXA_AUTO_NONCURDATA"] = "1";

@@ -159,9 +159,13 @@ TEST_F(SequenceTest, StopReverseStartFailureLogsTheLongWarning) {
   EXPECT_TRUE(o.leftovers.empty());
 }
 
-TEST_F(SequenceTest, AsyncStopsRemotelyChecksBothHalvesThenReverses) {
+// The asynchronous branch, whatever the letter case of the mode.
+class AsyncModeTest : public SequenceTest,
+                      public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AsyncModeTest, StopsRemotelyChecksBothHalvesThenReverses) {
   remotePrimary(false);
-  Outcome o = run(join(status("async", "Secondary", "Primary"),
+  Outcome o = run(join(status(GetParam(), "Secondary", "Primary"),
                        {"ca_takeover_stoprcvg_reverse_startrcvg"}));
   ASSERT_EQ(o.result(), 3) << o.describe();
   EXPECT_EQ(o.actions("arrB"),
@@ -172,6 +176,9 @@ TEST_F(SequenceTest, AsyncStopsRemotelyChecksBothHalvesThenReverses) {
   EXPECT_FALSE(o.marker);
   EXPECT_TRUE(o.leftovers.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, AsyncModeTest,
+                         ::testing::Values("async", "ASYNC", "Async"));
 
 TEST_F(SequenceTest, AsyncRefusesWhenTheGroupsDidNotStop) {
   remotePrimary(false);
