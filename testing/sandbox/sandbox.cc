@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -112,6 +113,8 @@ Sandbox::~Sandbox() {
   if (!keep_ && !dir_.empty()) {
     std::error_code ec;
     fs::remove_all(dir_, ec);
+  } else if (keepByEnv_) {
+    std::fprintf(stderr, "orv-sandbox: kept %s\n", dir_.c_str());
   }
 }
 
@@ -122,7 +125,9 @@ bool Sandbox::fail(const std::string& message) const {
 
 void Sandbox::setUp(const Options& options) {
   readOnlyRoot_ = options.readOnlyRoot;
-  keep_ = options.keep || std::getenv("ORV_KEEP_SANDBOX") != nullptr;
+  keepByEnv_ = !options.keep && options.dir.empty() &&
+               std::getenv("ORV_KEEP_SANDBOX") != nullptr;
+  keep_ = options.keep || keepByEnv_;
   buildDir_ = options.buildDir;
   if (buildDir_.empty() && std::getenv("ORV_BUILD_DIR"))
     buildDir_ = std::getenv("ORV_BUILD_DIR");

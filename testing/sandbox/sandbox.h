@@ -150,6 +150,7 @@ class Sandbox {
   std::string buildDir_;
   std::string nodeName_ = "sbxnode";
   bool keep_ = false;
+  bool keepByEnv_ = false;  // kept because of $ORV_KEEP_SANDBOX: say where
   bool readOnlyRoot_ = true;
   std::vector<Mapping> maps_;
   std::vector<Bind> binds_;
