@@ -1,0 +1,419 @@
+// rcwatch end to end: the real monitor in the sandbox against the simulated
+// array pair, with the notification fakes, the console files and a syslog
+// socket recording what it sent.
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/rcwatch_fixture.h"
+
+namespace rcwatch_e2e {
+namespace {
+
+const char kHeaderBanner[] =
+    ">------------ Orvanta Vexa Replication Monitor Notification ------------<";
+const char kFooterBanner[] =
+    ">---------- End Orvanta Vexa Replication Monitor Notification ----------<";
+const char kHeaderLines[] =
+    "Cluster Name                     : clu1\n"
+    "Package Name                     : pkg1\n"
+    "Remote Copy Group Name(Local)    : grpA\n"
+    "Remote Copy Group Name(Remote)   : grpB\n"
+    "Local Array Name/IP              : arrA\n"
+    "Remote Array Name/IP             : arrB\n";
+const int kSyslogPriority = 17 * 8 + 6;  // local1.info
+
+// "Notification Time: " and the ctime text of the virtual clock at a pass.
+std::string timeLine(int pass, int interval = 30) {
+  time_t t = kStartSeconds + static_cast<time_t>(pass) * interval;
+  struct tm utc;
+  gmtime_r(&t, &utc);
+  char buf[64];
+  return std::string("Notification Time: ") + asctime_r(&utc, buf);
+}
+
+std::string startMessage(const std::string& link = "Up", const std::string& group = "Started",
+                         const std::string& volumes = "Synced") {
+  return std::string("Orvanta Vexa Replication Monitor for Package pkg1 has started\n\n") +
+         kHeaderLines + "\n\nThe Replication Link Status is " + link +
+         "\nThe Remote Copy Volume Group Status is " + group +
+         "\nThe Remote Copy Virtual Volume Status is " + volumes + "\n\n";
+}
+
+std::string passMessage(const std::string& changes = "") {
+  return std::string(kHeaderLines) + "\n" + changes;
+}
+
+// The e-mail and console framing.
+std::string framed(const std::string& message, const std::string& details, int pass) {
+  return std::string(kHeaderBanner) + "\n" + timeLine(pass) + "\n" + message + "\n\n" + details +
+         "\n" + kFooterBanner + "\n";
+}
+
+// Groups syslog entries into notifications of five entries each.
+struct Notice {
+  std::string time, message, details;
+};
+std::vector<Notice> notices(const std::vector<SyslogEntry>& entries) {
+  std::vector<Notice> out;
+  for (size_t i = 0; i + 5 <= entries.size(); i += 5) {
+    EXPECT_EQ(entries[i].text, kHeaderBanner);
+    EXPECT_EQ(entries[i + 4].text, kFooterBanner);
+    out.push_back({entries[i + 1].text, entries[i + 2].text, entries[i + 3].text});
+  }
+  EXPECT_EQ(entries.size() % 5, 0u);
+  return out;
+}
+
+std::string argValue(const FakeCall& call, const std::string& key) {
+  for (const std::string& a : call.args)
+    if (a.compare(0, key.size() + 1, key + "=") == 0) return a.substr(key.size() + 1);
+  return "<missing " + key + ">";
+}
+
+TEST_F(RcwatchE2E, WrongArgumentCountPrintsUsage) {
+  const std::string usage =
+      "Usage: rcwatch <package_name>\n"
+      "Warning: This binary is not recommended to be run outside of the Orvanta Vexa Package\n";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, std::vector<std::string>{"pkg1", "extra"}}) {
+    orv_sandbox::RunResult r = runArgs(args);
+    ASSERT_TRUE(r.exited()) << r.describe();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.output, usage);
+  }
+  EXPECT_TRUE(calls("tvviewcl").empty());
+  EXPECT_TRUE(last_.syslog.empty());
+}
+
+TEST_F(RcwatchE2E, StartNotificationOnEveryChannel) {
+  channels("EMAIL SYSLOG EVQ CONSOLE");
+  setAttr("EMAIL_ID", "\"ops@example.com dba@example.com\"");
+  orv_sandbox::RunResult r = run(0);
+  ASSERT_TRUE(r.exited()) << r.describe();
+  const std::string body = framed(startMessage(), "", 0);
+
+  std::vector<FakeCall> mails = calls("sendmail");
+  ASSERT_EQ(mails.size(), 2u);
+  const char* to[] = {"ops@example.com", "dba@example.com"};
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(mails[i].args, (std::vector<std::string>{"/usr/sbin/sendmail", "-t", "-i"}));
+    EXPECT_EQ(mails[i].input,
+              std::string("To: ") + to[i] +
+                  "\nFrom: root@nodeA\n"
+                  "Subject: Orvanta Vexa Replication Monitor notification for  pkg1 package\n" +
+                  body);
+  }
+  EXPECT_FALSE(sb_->exists(kMailFile));
+  EXPECT_NE(r.output.find("\n/usr/sbin/sendmail-t -i </tmp/tmpccemail.txt\n"), std::string::npos);
+
+  std::vector<SyslogEntry> entries = syslog();
+  ASSERT_EQ(entries.size(), 5u);
+  const std::string texts[] = {kHeaderBanner, timeLine(0), startMessage() + "\n", "",
+                               kFooterBanner};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(entries[i].priority, kSyslogPriority);
+    EXPECT_EQ(entries[i].ident, "OrvantaVexa");
+    EXPECT_EQ(entries[i].text, texts[i]) << i;
+  }
+
+  EXPECT_EQ(console(), body);
+  EXPECT_EQ(xconsole(), body);
+
+  std::vector<FakeCall> events = calls("evqmsg");
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].args,
+            (std::vector<std::string>{
+                "/opt/EMLN/bin/EvQ/evqmsg", "sev=warning", "app=Orvanta (Jx)", "obj=",
+                "msg_text=" + std::string(kHeaderBanner) + timeLine(0) + startMessage() + "\n" +
+                    kFooterBanner,
+                "msg_grp=HA"}));
+
+  for (const char* line : {"Email notification sent successfully.",
+                           "SYSLOG notification sent successfully.",
+                           "EVQ notification sent successfully.",
+                           "Console notification sent successfully.",
+                           "INFO\tSending Syslog notification"})
+    EXPECT_EQ(countMessages(msgs_, line), 1) << line;
+  // The mail command line printed right after it continues that message.
+  EXPECT_EQ(countStarting(msgs_, "INFO\tSending Email notification to address dba@example.com"),
+            1);
+  EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
+}
+
+TEST_F(RcwatchE2E, SteadyStateSendsNothing) {
+  run(6);
+  EXPECT_EQ(notices(syslog()).size(), 1u);
+  EXPECT_EQ(countStarting(msgs_, "INFO\tSending"), 1);
+  EXPECT_EQ(sleeps(), (std::vector<long>(6, 30)));
+  EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(RcwatchE2E, SteadyBadStateSendsNothingEither) {
+  scenario_.array("arrA").addFault("unreachable");
+  run(4);
+  std::vector<Notice> sent = notices(syslog());
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_NE(sent[0].details.find("has exhausted CLI/SSH connections or is down."),
+            std::string::npos);
+}
+
+TEST_F(RcwatchE2E, LinkDownSendsTheChangeLine) {
+  arraysim::SimScenario down = scenario_;
+  down.linkDown("arrA", "arrB");
+  schedule(2, down);
+  run(4);
+  std::vector<Notice> sent = notices(syslog());
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[1].time, timeLine(2));
+  const std::string change = "The Replication Link Status has changed from Up to Down\n";
+  ASSERT_EQ(sent[1].message.compare(0, passMessage().size(), passMessage()), 0)
+      << sent[1].message;
+  EXPECT_NE(sent[1].message.find(change), std::string::npos) << sent[1].message;
+  EXPECT_EQ(countMessages(msgs_, change), 1);
+}
+
+TEST_F(RcwatchE2E, ProblemCodeAloneSendsTheHeader) {
+  arraysim::SimScenario bad = scenario_;
+  bad.array("arrA").addFault("unreachable", "showrcopy links");
+  schedule(2, bad);
+  schedule(4, scenario_);
+  run(5);
+  std::vector<Notice> sent = notices(syslog());
+  ASSERT_EQ(sent.size(), 3u);
+  // Pass 2: the problem appears; pass 4: it is gone.  No change lines.
+  EXPECT_EQ(sent[1].time, timeLine(2));
+  EXPECT_EQ(sent[1].message, passMessage() + "\n");
+  const std::string opening =
+      "\n----------------------Diagnostic Messages and Resolution notes----------------\n";
+  const std::string closing =
+      "\n------------------------------End of Messages------------------------------------------\n";
+  EXPECT_EQ(sent[1].details.compare(0, opening.size(), opening), 0) << sent[1].details;
+  ASSERT_GT(sent[1].details.size(), closing.size());
+  EXPECT_EQ(sent[1].details.substr(sent[1].details.size() - closing.size()), closing);
+  EXPECT_NE(sent[1].details.find("\nWarning 1:\n"), std::string::npos) << sent[1].details;
+  EXPECT_NE(sent[1].details.find("Unable to find the Remote Copy Link Status as the local Jx "
+                                 "Vexa storage system[arrA] has exhausted CLI/SSH connections "
+                                 "or is down.\n\nTroubleshooting Notes\nCheck the connectivity"),
+            std::string::npos)
+      << sent[1].details;
+  EXPECT_EQ(sent[2].time, timeLine(4));
+  EXPECT_EQ(sent[2].message, passMessage() + "\n");
+  EXPECT_EQ(sent[2].details, "");
+}
+
+TEST_F(RcwatchE2E, SilentFailureUsesUpAWarningNumber) {
+  silent_ = {"arrA.groups"};
+  scenario_.array("arrB").addFault("unreachable", "showrcopy links");
+  run(0);
+  std::vector<Notice> sent = notices(syslog());
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].details.find("Warning 1:"), std::string::npos) << sent[0].details;
+  EXPECT_NE(sent[0].details.find("\nWarning 2:\n"), std::string::npos) << sent[0].details;
+  EXPECT_EQ(sent[0].details.find("Warning 3:"), std::string::npos) << sent[0].details;
+  EXPECT_NE(sent[0].details.find("Unable to find the Remote Copy Link Status as the remote Jx "
+                                 "Vexa storage system[arrB] has exhausted"),
+            std::string::npos)
+      << sent[0].details;
+}
+
+arraysim::SimScenario stoppedPair(const arraysim::SimScenario& running) {
+  arraysim::SimScenario stopped = running;
+  stopped.array("arrA").group("grpA").status = "Stopped";
+  stopped.array("arrB").group("grpB").status = "Stopped";
+  return stopped;
+}
+
+TEST_F(RcwatchE2E, RpoNoticeOncePerStopEpisode) {
+  setAttr("RCVEXA_RPO_THRESHOLD", "1");
+  schedule(1, stoppedPair(scenario_));  // stop time recorded at pass 1 (30 s)
+  schedule(7, scenario_);               // running again
+  schedule(8, stoppedPair(scenario_));  // second episode from pass 8
+  run(13);
+  std::vector<Notice> sent = notices(syslog());
+  std::vector<Notice> rpo;
+  for (const Notice& n : sent)
+    if (n.message.compare(0, 41, "Orvanta Vexa RPO Monitor for the package ") == 0)
+      rpo.push_back(n);
+  ASSERT_EQ(rpo.size(), 2u);
+  // Pass 3 is exactly 60 s after pass 1, not more: pass 4 is the first.
+  EXPECT_EQ(rpo[0].time, timeLine(4));
+  EXPECT_EQ(rpo[0].message,
+            std::string("Orvanta Vexa RPO Monitor for the package pkg1\n\n") + kHeaderLines +
+                "\nThe Remote Copy Volume Group Replication has been stopped for 1 minutes and "
+                "30 seconds.\nIt exceeds the configured RPO THRESHOLD value of 1 minutes.\n"
+                "The Package will not start after a failover to standby site.\n\n");
+  EXPECT_EQ(rpo[1].time, timeLine(11));
+  EXPECT_EQ(countStarting(msgs_, "Orvanta Vexa RPO Monitor for the package pkg1"), 2);
+  // The group changes make their own notifications: start, 1, 7, 8.
+  EXPECT_EQ(sent.size(), 6u);
+  EXPECT_NE(sent[1].message.find("The Remote Copy Volume Group Status has changed from Started "
+                                 "to Stopped\n"),
+            std::string::npos)
+      << sent[1].message;
+}
+
+TEST_F(RcwatchE2E, NoRpoNoticeWithoutThreshold) {
+  schedule(1, stoppedPair(scenario_));
+  run(6);
+  EXPECT_EQ(countStarting(msgs_, "Orvanta Vexa RPO Monitor"), 0);
+  EXPECT_EQ(notices(syslog()).size(), 2u);
+}
+
+TEST_F(RcwatchE2E, MonitorIntervalFromTheParameterFile) {
+  struct {
+    const char* params;
+    long seconds;
+    bool warns;
+  } cases[] = {{"MonitorInterval=45\n", 45, false},
+               {"# pass length\nMonitorInterval = 45\n", 45, false},
+               {"MonitorInterval=0\n", 30, true},
+               {"MonitorInterval=soon\n", 30, true},
+               {"", 30, false}};
+  for (const auto& c : cases) {
+    configParams_ = c.params;
+    interval_ = 0;
+    if (configParams_.empty()) sb_->remove("/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams");
+    run(3);
+    EXPECT_EQ(sleeps(), std::vector<long>(3, c.seconds)) << c.params;
+    EXPECT_EQ(countStarting(msgs_, "Warning: The MonitorInterval value"), c.warns ? 1 : 0)
+        << c.params;
+  }
+}
+
+TEST_F(RcwatchE2E, EmailWithoutAddressStaysOff) {
+  channels("EMAIL SYSLOG");
+  removeAttr("EMAIL_ID");
+  run(0);
+  EXPECT_TRUE(calls("sendmail").empty());
+  EXPECT_EQ(countStarting(msgs_, "Email notification"), 0);
+  EXPECT_EQ(notices(syslog()).size(), 1u);
+}
+
+TEST_F(RcwatchE2E, ChannelWordsAreExact) {
+  channels("email Syslog CONSOLE");
+  run(0);
+  EXPECT_TRUE(calls("sendmail").empty());
+  EXPECT_TRUE(syslog().empty());
+  EXPECT_FALSE(console().empty());
+}
+
+TEST_F(RcwatchE2E, FailedMailKeepsTheMailFile) {
+  channels("EMAIL");
+  struct {
+    int exitCode;
+    const char* output;
+    const char* logged;
+  } cases[] = {{0, "WARNING: relay refused\n", "mail_msg: sendmail error WARNING: relay refused\n"},
+               {75, "", "mail_msg: sendmail failed with status 19200"}};
+  for (const auto& c : cases) {
+    sb_->remove(kMailFile);
+    failFake("sendmail", c.exitCode, c.output);
+    run(0);
+    EXPECT_EQ(countMessages(msgs_, c.logged), 1) << c.logged;
+    EXPECT_EQ(countMessages(msgs_, "Unable to send the Email notification. Check mail configuration"),
+              1);
+    std::string kept = sb_->readFile(kMailFile);
+    EXPECT_EQ(kept.compare(0, 20, "To: ops@example.com\n"), 0) << kept;
+  }
+  // The next successful mail reuses and then removes the file.
+  sb_->remove("/usr/local/orv-sandbox/sendmail/exit");
+  sb_->remove("/usr/local/orv-sandbox/sendmail/output");
+  run(0);
+  EXPECT_EQ(countMessages(msgs_, "Email notification sent successfully."), 1);
+  EXPECT_FALSE(sb_->exists(kMailFile));
+}
+
+TEST_F(RcwatchE2E, PlantedMailFileLinkIsNotFollowed) {
+  channels("EMAIL");
+  ASSERT_TRUE(sb_->writeFile("/usr/local/victim", "precious\n"));
+  ASSERT_TRUE(sb_->writeFile(kMailFile, ""));
+  ASSERT_TRUE(sb_->remove(kMailFile));
+  ASSERT_EQ(symlink("/usr/local/victim", sb_->hostPath(kMailFile).c_str()), 0);
+  run(0);
+  EXPECT_EQ(sb_->readFile("/usr/local/victim"), "precious\n");
+  EXPECT_TRUE(calls("sendmail").empty());
+  EXPECT_EQ(countMessages(msgs_, "open_mail_msg_file: fopen of /tmp/tmpccemail.txt failed, Too "
+                                 "many levels of symbolic links\n"),
+            1);
+  EXPECT_EQ(countMessages(msgs_, "Unable to send the Email notification. Check mail configuration"),
+            1);
+}
+
+TEST_F(RcwatchE2E, EventCommandResults) {
+  channels("EVQ");
+  struct {
+    int exitCode;
+    std::vector<std::string> logged;
+  } cases[] = {
+      {2,
+       {"ERROR\tsendEvqNotification: evqmsg failed, ELO Message Agent may not be running",
+        "Unable to send the EVQ/Emberline notification."}},
+      {1,
+       {"ERROR\tsendEvqNotification:  evqmsg command failed, ret= 256",
+        "Unable to send the EVQ/Emberline notification."}},
+  };
+  for (const auto& c : cases) {
+    failFake("evqmsg", c.exitCode);
+    run(0);
+    for (const std::string& line : c.logged) EXPECT_EQ(countMessages(msgs_, line), 1) << line;
+    EXPECT_EQ(countStarting(msgs_, "ERROR\tsendEvqNotification: unable to send the following "
+                                   "event"),
+              1);
+  }
+  ASSERT_TRUE(sb_->remove("/opt/EMLN/bin/EvQ/evqmsg"));
+  run(0);
+  EXPECT_EQ(countMessages(msgs_, "ERROR\tcheck_evq_notification: /opt/EMLN/bin/EvQ/evqmsg "
+                                 "command not found: No such file or directory"),
+            1);
+  EXPECT_EQ(countMessages(msgs_, "Unable to send the EVQ/Emberline notification."), 1);
+}
+
+// Array output reaches the event command line through the diagnostics: it
+// must arrive verbatim, and nothing in it may run.
+TEST_F(RcwatchE2E, HostileArrayOutputReachesTheEventVerbatim) {
+  channels("SYSLOG EVQ");
+  const std::string hostile =
+      "Error: \"quoted\" $(touch /tmp/pwned1) `touch /tmp/pwned2` $HOME \\\" tail\\";
+  scenario_.array("arrA").addFault("fail", "showrcopy groups").message = hostile;
+  clusterView_ = "name=clu\"$(touch /tmp/pwned3)\"\n";
+  run(0);
+  std::vector<FakeCall> events = calls("evqmsg");
+  ASSERT_EQ(events.size(), 1u);
+  ASSERT_EQ(events[0].args.size(), 6u);
+  std::vector<SyslogEntry> entries = syslog();
+  ASSERT_EQ(entries.size(), 5u);
+  std::string expected;
+  for (const SyslogEntry& e : entries) expected += e.text;
+  EXPECT_EQ(argValue(events[0], "msg_text"), expected);
+  EXPECT_NE(expected.find(hostile), std::string::npos);
+  EXPECT_NE(expected.find("Cluster Name                     : clu\"$(touch /tmp/pwned3)\"\n"),
+            std::string::npos);
+  for (const char* f : {"/tmp/pwned1", "/tmp/pwned2", "/tmp/pwned3"}) EXPECT_FALSE(sb_->exists(f));
+  EXPECT_EQ(argValue(events[0], "msg_grp"), "HA");
+}
+
+TEST_F(RcwatchE2E, LongEventTextIsCutToFit) {
+  channels("SYSLOG EVQ");
+  scenario_.array("arrA").addFault("fail", "showrcopy groups").message =
+      std::string(3000, '"') + std::string(3000, 'x');
+  run(0);
+  std::vector<FakeCall> events = calls("evqmsg");
+  ASSERT_EQ(events.size(), 1u);
+  std::string full;
+  for (const SyslogEntry& e : syslog()) full += e.text;
+  std::string sent = argValue(events[0], "msg_text");
+  EXPECT_LT(sent.size(), full.size());
+  EXPECT_EQ(full.compare(0, sent.size(), sent), 0);
+  size_t line = 0;
+  for (const std::string& a : events[0].args) line += a.size() + 1;
+  // Each quote took two bytes of the 4095 the command line may hold.
+  EXPECT_GT(sent.size(), 1900u);
+  EXPECT_EQ(argValue(events[0], "msg_grp"), "HA");
+}
+
+}  // namespace
+}  // namespace rcwatch_e2e
