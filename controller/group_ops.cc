@@ -13,13 +13,6 @@
 #include "foundation/orv_list.h"
 #include "objectdb/orv_object_db.h"
 
-namespace {
-
-const char kFailureLine[] =
-    "Execution of \"%s\" operation failed on the Remote Copy volume group %s";
-
-}  // namespace
-
 int OrvRCVexa::runGroupStep(e_CLI_CMD_OPTION option, bool remoteSide,
                             OrvString& file) {
   int exitStatus = 0;
@@ -40,9 +33,9 @@ void OrvRCVexa::reportStepFailure(OrvString& file, int kind, const char* word,
                                   const OrvString& group) {
   PrintMessageFromVexaCLIOutput(file, kind);
   if (kind == 5) {
-    logger->logDebug(kFailureLine, word, group.getValue());
+    logger->logDebug(kStepFailureLine, word, group.getValue());
   } else {
-    logger->log(kFailureLine, word, group.getValue());
+    logger->log(kStepFailureLine, word, group.getValue());
   }
 }
 

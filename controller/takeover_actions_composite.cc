@@ -149,10 +149,7 @@ int OrvRCVexa::ca_takeover_stop_datacenter_startrcvg_localsecrev_syncrcopy_local
   reportStepFailure(file.path(), 2, "Start", remoteGroup);
   if (!runGroupStep(cliRecover, kRemote, file.path())) {
     PrintMessageFromVexaCLIOutput(file.path(), 5);
-    logger->log(
-        "Execution of \"%s\" operation failed on the Remote Copy volume group "
-        "%s",
-        "Recover", remoteGroup.getValue());
+    logger->log(kStepFailureLine, "Recover", remoteGroup.getValue());
   }
   return 1;
 }

@@ -40,6 +40,10 @@ class StepOutputFile {
   OrvString path_;
 };
 
+// The line that reports a failed array step: operation word, group name.
+constexpr char kStepFailureLine[] =
+    "Execution of \"%s\" operation failed on the Remote Copy volume group %s";
+
 // Equality ignoring letter case, as the status words of the arrays are
 // compared where the product does not insist on the exact spelling.
 inline bool sameWordIgnoringCase(const OrvString& a, const char* b) {

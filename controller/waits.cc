@@ -45,13 +45,6 @@ int clampLinkDownTimeout(int value) {
 
 }  // namespace orv_waits
 
-namespace {
-
-const char kFailureLine[] =
-    "Execution of \"%s\" operation failed on the Remote Copy volume group %s";
-
-}  // namespace
-
 int OrvRCVexa::IsTaskCompleted(OrvString& phase) {
   // 'done/total': the part before the first '/', then the rest up to the
   // first blank, tab or line feed.  The tokenizer leaves the value alone.
@@ -140,7 +133,7 @@ int OrvRCVexa::ca_resyncwait(int reportAsError) {
         PrintMessageFromVexaCLIOutput(file.path(), 5);
       } else {
         PrintMessageFromVexaCLIOutput(file.path(), 5);
-        logger->logDebug(kFailureLine, "Showrcopy group",
+        logger->logDebug(kStepFailureLine, "Showrcopy group",
                          localGroup.getValue());
         cliOption = cliShowRcopyGroup;
         read = OrvVexaUtil::JxVexaCliCmdExec(cliOption, remoteArrayName,
@@ -159,7 +152,7 @@ int OrvRCVexa::ca_resyncwait(int reportAsError) {
       // once would spin against an array that is down (without end when
       // the wait has no limit).
       PrintMessageFromVexaCLIOutput(file.path(), 5);
-      logger->logDebug(kFailureLine, "Showrcopy group",
+      logger->logDebug(kStepFailureLine, "Showrcopy group",
                        remoteGroup.getValue());
       sleep(orv_waits::kPollSeconds);
       elapsed = waitClockElapsed();
