@@ -107,12 +107,4 @@ TEST_F(MailFileTest, FileOfAnotherUserIsRefused) {
   EXPECT_EQ(read(path_), "theirs");
 }
 
-TEST(MailTextTest, HeadersThenBody) {
-  EXPECT_EQ(orv_mail::mailText("ops@example.com", "node1", "pkg1", "BODY\n"),
-            "To: ops@example.com\n"
-            "From: root@node1\n"
-            "Subject: Orvanta Vexa Replication Monitor notification for  pkg1 package\n"
-            "BODY\n");
-}
-
 }  // namespace

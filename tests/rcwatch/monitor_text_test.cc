@@ -7,42 +7,6 @@
 
 namespace {
 
-MonitorIdentity identity() {
-  MonitorIdentity id;
-  id.clusterName = "clu";
-  id.packageName = "pkg1";
-  id.localGroup = "rcgA";
-  id.remoteGroup = "rcgB";
-  id.localArray = "arrA";
-  id.remoteArray = "arrB";
-  return id;
-}
-
-const char kHeaderBody[] =
-    "Cluster Name                     : clu\n"
-    "Package Name                     : pkg1\n"
-    "Remote Copy Group Name(Local)    : rcgA\n"
-    "Remote Copy Group Name(Remote)   : rcgB\n"
-    "Local Array Name/IP              : arrA\n"
-    "Remote Array Name/IP             : arrB";
-
-TEST(MonitorTextTest, HeaderEndings) {
-  EXPECT_EQ(std::string(monitorHeader(identity(), "\n\n").getValue()),
-            std::string(kHeaderBody) + "\n\n");
-  EXPECT_EQ(std::string(monitorHeader(identity(), "\n\n\n").getValue()),
-            std::string(kHeaderBody) + "\n\n\n");
-}
-
-TEST(MonitorTextTest, StartMessage) {
-  OrvString text = monitorStartMessage(identity(), "Up", "Started", "Synced");
-  EXPECT_EQ(std::string(text.getValue()),
-            std::string("Orvanta Vexa Replication Monitor for Package pkg1 has started\n\n") +
-                kHeaderBody +
-                "\n\n\nThe Replication Link Status is Up\n"
-                "The Remote Copy Volume Group Status is Started\n"
-                "The Remote Copy Virtual Volume Status is Synced\n\n");
-}
-
 TEST(MonitorTextTest, ChangeLines) {
   struct {
     const char* previous;
@@ -66,18 +30,6 @@ TEST(MonitorTextTest, ChangeLines) {
       EXPECT_STREQ(message.getValue(), "head\n");
     }
   }
-}
-
-TEST(MonitorTextTest, RpoNotice) {
-  OrvString text = rpoNoticeText("pkg1", "HDR\n\n", 301, 5);
-  EXPECT_EQ(std::string(text.getValue()),
-            "Orvanta Vexa RPO Monitor for the package pkg1\n\nHDR\n\n"
-            "The Remote Copy Volume Group Replication has been stopped for 5 minutes and 1 "
-            "seconds.\nIt exceeds the configured RPO THRESHOLD value of 5 minutes.\n"
-            "The Package will not start after a failover to standby site.\n");
-  EXPECT_NE(std::string(rpoNoticeText("p", "", 7199, 100).getValue())
-                .find("stopped for 119 minutes and 59 seconds."),
-            std::string::npos);
 }
 
 // One pass of a scripted episode: the group status at a time, and whether

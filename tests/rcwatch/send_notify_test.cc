@@ -13,14 +13,6 @@ namespace {
 const char kHeader[] = ">------------ Orvanta Vexa Replication Monitor Notification ------------<";
 const char kFooter[] = ">---------- End Orvanta Vexa Replication Monitor Notification ----------<";
 
-TEST(SendNotifyTest, EmptyUntilBuilt) {
-  SendNotify n;
-  EXPECT_EQ(n.getHeader(), "");
-  EXPECT_EQ(n.getNotificationTime(), "");
-  EXPECT_EQ(n.getMessage(), "");
-  EXPECT_EQ(n.getFooter(), "");
-}
-
 TEST(SendNotifyTest, Framing) {
   SendNotify n;
   n.buildNotificationMessage("hello");
