@@ -5,6 +5,7 @@
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "objectdb/orv_type.h"
+#include "rcplan/dry_run.h"
 #include "rules/orv_rule_db.h"
 
 namespace rcplan {
@@ -50,10 +51,14 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
 void printUsage(std::ostream& os) {
   os << "Usage: rcplan --dump\n"
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
+        "       rcplan PKG\n"
         "\n"
         "  --dump   print the condition list, the rule sets and the rule paths\n"
         "  --state  set the named objects and show the action the rule table chooses\n"
-        "           (values as the arrays report them, e.g. StatusRCLink=\"Not Started\")\n";
+        "           (values as the arrays report them, e.g. StatusRCLink=\"Not Started\")\n"
+        "  PKG      dry run of a start of package PKG on this node: read both arrays\n"
+        "           and show the action rcgate would choose, without running it\n"
+        "           (a FORCEFLAG file is taken into account and left in place)\n";
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -81,6 +86,14 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       return kExitUsage;
     }
     return runState(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  }
+  if (command[0] != '-') {
+    if (args.size() != 1) {
+      err << "rcplan: a dry run takes one package name\n";
+      printUsage(err);
+      return kExitUsage;
+    }
+    return runDryRun(command, out);
   }
   err << "rcplan: unknown option '" << command << "'\n";
   printUsage(err);

@@ -7,9 +7,14 @@
 //                                    evaluates the table: the chosen action and
 //                                    the matched conditions ("position :
 //                                    condition"), or that no rule matched
+//   rcplan PKG                       the dry run of a start of package PKG on
+//                                    this node: discovery of both arrays and
+//                                    the decision, no action (rcplan/dry_run.h)
 //
 // Exit codes: 0 an action was chosen (or the dump was written), 1 no rule
-// matched, 2 usage error, unknown object or refused value.
+// matched (PKG: also a chosen name rcgate does not know), 2 usage error,
+// unknown object or refused value (PKG: a start-up stage, the discovery or
+// the rule evaluation failed).
 
 #ifndef RCPLAN_RCPLAN_CLI_H_
 #define RCPLAN_RCPLAN_CLI_H_
