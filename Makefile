@@ -23,5 +23,11 @@ test: build
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
+# rcgate's story on the simulated arrays, in the sandbox (needs root).
+demo: configure
+	@echo "Building rcgate, rcplan, the array simulator and the sandbox..."
+	@cmake --build $(BUILD) -j$(JOBS) --target orv-demo >/dev/null
+	@$(BUILD)/testing/demo/orv-demo
+
 clean:
 	rm -rf $(BUILD)
