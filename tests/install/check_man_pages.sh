@@ -12,14 +12,14 @@ count=0
 for page in "$dir"/*.[1-9]; do
   [ -f "$page" ] || continue
   count=$((count + 1))
-  warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
+  warnings=$(LC_ALL=C groff -man -Tutf8 -ww -z "$page" 2>&1)
   if [ -n "$warnings" ]; then
     echo "FAIL: groff warnings for $page:"
     echo "$warnings"
     failed=1
   fi
   if command -v man >/dev/null 2>&1; then
-    warnings=$(MANWIDTH=80 man -l --warnings "$page" 2>&1 >/dev/null)
+    warnings=$(LC_ALL=C MANWIDTH=80 man -l --warnings "$page" 2>&1 >/dev/null)
     if [ -n "$warnings" ]; then
       echo "FAIL: man warnings for $page:"
       echo "$warnings"
@@ -28,7 +28,7 @@ for page in "$dir"/*.[1-9]; do
   fi
   # A page must keep its sections; an unclosed font or macro typo can
   # swallow them silently.
-  text=$(MANWIDTH=80 groff -man -Tutf8 -P-c -P-b -P-u "$page" 2>/dev/null)
+  text=$(LC_ALL=C MANWIDTH=80 groff -man -Tutf8 -P-c -P-b -P-u "$page" 2>/dev/null)
   for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" ENVIRONMENT FILES EXAMPLES "SEE ALSO"; do
     printf '%s\n' "$text" | grep -qx "$section" ||
       { echo "FAIL: $page renders without a $section section"; failed=1; }
