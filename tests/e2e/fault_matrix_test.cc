@@ -5,9 +5,11 @@
 // A clean run of each state first proves that the table chooses the
 // intended action and yields the action's steps (the array commands after
 // the discovery, read back from the simulator's journal).  Then each step
-// is failed in turn, answered with unparsable output and made unreachable;
-// the first step of each action also hangs past the array-command time
-// bound; and once per action the package directory is read-only.  Every
+// is failed in turn and made unreachable, and each step whose output the
+// product parses is answered with unparsable output; the first step of each
+// action also hangs past the array-command time bound (1 second); and for
+// the first four actions the package directory is read-only (the discovery
+// stops there whatever the state, so more actions would add nothing).  Every
 // run must end on its own within the waits it states, give an exit code
 // the action allows, log the failure and leave no temporary file.
 //
@@ -182,6 +184,9 @@ std::string commandPrefix(const std::string& command) {
 
 bool isQuery(const std::string& prefix) { return prefix.compare(0, 4, "show") == 0; }
 
+// Commands whose output the product parses (listings, task ids).
+bool hasParsedOutput(const std::string& prefix) { return isQuery(prefix) || prefix == "syncrcopy"; }
+
 // The steps of a clean run: the calls after the first discovery (two group
 // queries and the link queries that follow them).  Queries count once, at
 // their first call; commands that change the arrays count at every call.
@@ -232,6 +237,15 @@ struct RunOutcome {
   std::vector<std::string> leftovers;
 };
 
+// The role the other half of a pair holds.
+std::string counterpart(const std::string& role) {
+  if (role == "Primary") return "Secondary";
+  if (role == "Secondary") return "Primary";
+  if (role == "Primary-Rev") return "Secondary-Rev";
+  if (role == "Secondary-Rev") return "Primary-Rev";
+  return role;
+}
+
 PackageScenario scenarioFor(const State& st) {
   PackageScenario s;
   s.set("RCVEXA_RESYNC_WAIT_TIMEOUT", *st.resyncWait ? st.resyncWait : "1", false);
@@ -246,15 +260,22 @@ PackageScenario scenarioFor(const State& st) {
     if (std::string(st.volumes) == "Syncing") g->polls = 2;
     if (*st.options) g->options = st.options;
   }
-  // An unknown role is a group query that fails during the discovery.
-  if (std::string(st.localRole) == "Unknown")
+  // An unknown role is a group query that fails during the discovery; the
+  // half behind it holds the role that matches the other half's, so the
+  // array operations of the action can succeed.
+  const std::string localRole = st.localRole, remoteRole = st.remoteRole;
+  if (localRole == "Unknown") {
     s.arrays.array(kLocal).addFault("unreachable", "showrcopy groups", 1);
-  else if (*st.localRole)
-    local.role = st.localRole;
-  if (std::string(st.remoteRole) == "Unknown")
+    if (!remoteRole.empty() && remoteRole != "Unknown") local.role = counterpart(remoteRole);
+  } else if (!localRole.empty()) {
+    local.role = localRole;
+  }
+  if (remoteRole == "Unknown") {
     s.arrays.array(kRemote).addFault("unreachable", "showrcopy groups", 1);
-  else if (*st.remoteRole)
-    remote.role = st.remoteRole;
+    if (!localRole.empty() && localRole != "Unknown") remote.role = counterpart(localRole);
+  } else if (!remoteRole.empty()) {
+    remote.role = remoteRole;
+  }
   if (std::string(st.link) == "Down") s.arrays.linkDown(kLocal, kRemote);
   return s;
 }
@@ -364,10 +385,16 @@ TEST(FaultMatrix, EveryActionStepSurvivesEveryFault) {
     std::vector<Step> steps = stepsOf(clean.journal);
     stepTotal += static_cast<int>(steps.size());
     std::vector<std::pair<FaultKind, const Step*>> runs;
-    for (const Step& st : steps)
-      for (FaultKind k : {kFail, kGarbled, kUnreachable}) runs.push_back({k, &st});
+    for (const Step& st : steps) {
+      runs.push_back({kFail, &st});
+      runs.push_back({kUnreachable, &st});
+      // The product reads only the exit status of the other commands.
+      if (hasParsedOutput(st.prefix)) runs.push_back({kGarbled, &st});
+    }
     if (!steps.empty()) runs.push_back({kHang, &steps[0]});
-    runs.push_back({kReadOnlyPackageDir, nullptr});
+    // Without a writable package directory every run stops in the
+    // discovery, whatever the state, so a few actions stand for all.
+    if (&a - kActions < 4) runs.push_back({kReadOnlyPackageDir, nullptr});
     if (getenv("FAULT_MATRIX_CLEAN_ONLY")) {
       std::printf("%s: exit %d, %zu steps\n", a.action, clean.result.exitCode, steps.size());
       if (getenv("FAULT_MATRIX_VERBOSE")) std::printf("%s\n", clean.result.output.c_str());
