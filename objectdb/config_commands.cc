@@ -11,11 +11,15 @@ const char kAttributeFilter[] =
 
 }  // namespace
 
+// The attribute value is only ever taken as text: it comes from the
+// configuration, so it is never evaluated by the shell (no eval, the
+// variable quoted when printed).  Surrounding double quotes are stripped, as
+// the cluster manager may print the value quoted.
 OrvString OrvConfigCommands::packageDirCommand(const OrvString& packageName) {
-  OrvString command(". /etc/tarvos.conf; eval val1=`");
+  OrvString command(". /etc/tarvos.conf; val1=`");
   command += OrvString(kPackageEnvProgram);
   command += OrvString(" ") + packageName;
-  command += OrvString(" | grep VKR_PKG_DIR  | cut -d '=' -f 2`;echo $val1");
+  command += OrvString(" | grep VKR_PKG_DIR  | cut -d '=' -f 2 | tr -d '\"'`;echo \"$val1\"");
   return command;
 }
 

@@ -35,8 +35,8 @@ class FakesTest : public ::testing::Test {
   }
   // The package-directory command of the configuration loader.
   static std::string dirCommand(const std::string& pkg) {
-    return ". /etc/tarvos.conf; eval val1=`/usr/local/tarvos/bin/tvgetpkgenv " + pkg +
-           " | grep VKR_PKG_DIR  | cut -d '=' -f 2`;echo $val1";
+    return ". /etc/tarvos.conf; val1=`/usr/local/tarvos/bin/tvgetpkgenv " + pkg +
+           " | grep VKR_PKG_DIR  | cut -d '=' -f 2 | tr -d '\"'`;echo \"$val1\"";
   }
   // The attribute-extract command of the configuration loader.
   static std::string extractCommand(const std::string& pkg, const std::string& file) {

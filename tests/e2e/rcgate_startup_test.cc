@@ -251,9 +251,9 @@ TEST_F(RcgateStartupTest, DebugLinesOnlyWithDatarepDebug) {
     bool debug;
   } cases[] = {{{}, false}, {{"DATAREP_DEBUG="}, true}, {{"DATAREP_DEBUG=yes"}, true}};
   const std::vector<std::string> expected = {
-      "The command to be executed is [. /etc/tarvos.conf; eval val1=`"
-      "/usr/local/tarvos/bin/tvgetpkgenv pkgora | grep VKR_PKG_DIR  | cut -d '=' -f 2`;"
-      "echo $val1]",
+      "The command to be executed is [. /etc/tarvos.conf; val1=`"
+      "/usr/local/tarvos/bin/tvgetpkgenv pkgora | grep VKR_PKG_DIR  | cut -d '=' -f 2 | "
+      "tr -d '\"'`;echo \"$val1\"]",
       "The package dir for package [pkgora] is [/usr/local/tarvos/run/pkgora]",
       "Entering startupInit ..",
       "DEBUG: Getting host name.",

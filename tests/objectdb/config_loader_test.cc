@@ -170,8 +170,8 @@ TEST(ConfigLoaderTest, UnsafePackageNamesNeverReachTheShell) {
 
 TEST(ConfigLoaderTest, CommandLines) {
   EXPECT_STREQ(OrvConfigCommands::packageDirCommand("pkg1").getValue(),
-               ". /etc/tarvos.conf; eval val1=`/usr/local/tarvos/bin/tvgetpkgenv pkg1 | grep "
-               "VKR_PKG_DIR  | cut -d '=' -f 2`;echo $val1");
+               ". /etc/tarvos.conf; val1=`/usr/local/tarvos/bin/tvgetpkgenv pkg1 | grep "
+               "VKR_PKG_DIR  | cut -d '=' -f 2 | tr -d '\"'`;echo \"$val1\"");
   EXPECT_STREQ(
       OrvConfigCommands::attributeCommand("pkg1", "/srv/pkg1/config_data").getValue(),
       "/usr/local/tarvos/bin/tvgetpkgenv pkg1 | grep -e ^RCVEXA -e ^VKR | grep -v CLUSTER_TYPE | "
