@@ -3,6 +3,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "array/orv_vexa_util.h"
 #include "controller/orv_rc_vexa.h"
@@ -35,6 +39,20 @@ int positiveSeconds(const OrvString& text) {
   long n = strtol(text.getValue(), nullptr, 10);
   if (errno != 0 || n > INT_MAX) return INT_MAX;
   return static_cast<int>(n);
+}
+
+void warnUnreadablePasswordFile(Logger* logger, const OrvString& path, const OrvString& array) {
+  struct stat st;
+  const char* why = nullptr;
+  if (stat(path.getValue(), &st) != 0 || access(path.getValue(), R_OK) != 0) {
+    why = strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    why = "not a regular file";
+  } else {
+    return;
+  }
+  logger->log("Warning: Password file [%s] of the array [%s] cannot be read: %s", path.getValue(),
+              array.getValue(), why);
 }
 
 }  // namespace
@@ -75,6 +93,11 @@ int OrvRCVexa::initialize() {
     good = 0;
     return 0;
   }
+
+  // Only the name is needed on the ssh path, but on the CLI path a missing
+  // password file makes every array command fail; say so once, up front.
+  warnUnreadablePasswordFile(logger, localPasswordFile, localArrayName);
+  warnUnreadablePasswordFile(logger, remotePasswordFile, remoteArrayName);
 
   // Every array command redirects its output into a file of this directory
   // inside a shell command line; a directory name the shell would not take
