@@ -166,7 +166,7 @@ int OrvRCVexa::ca_takeover_stoprcvg_reverse_startrcvg() {
     logger->log(
         "Warning: Starting of the Remote Copy volume group [%s] has failed to "
         "complete. This means that Remote Copy is not happening between the "
-        "primary and secondary Remote Copy volume groups. Orvanta will try to "
+        "primary and secondary volume groups. Orvanta will try to "
         "start the Remote Copy volume group  using the startrcopygroup "
         "command in the background after package start up is complete.",
         localGroup.getValue());

@@ -152,7 +152,7 @@ TEST_F(SequenceTest, StopReverseStartFailureLogsTheLongWarning) {
   EXPECT_TRUE(o.logged(
       "Warning: Starting of the Remote Copy volume group [grpA] has failed to "
       "complete. This means that Remote Copy is not happening between the "
-      "primary and secondary Remote Copy volume groups. Orvanta will try to "
+      "primary and secondary volume groups. Orvanta will try to "
       "start the Remote Copy volume group  using the startrcopygroup command "
       "in the background after package start up is complete."));
   EXPECT_TRUE(o.marker);
