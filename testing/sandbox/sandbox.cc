@@ -434,7 +434,7 @@ bool Sandbox::prepareRun(std::string& why) {
 // Runs in the child: its own namespaces, then the mounts, host name and
 // working directory.  The order matters: /tmp, which usually holds T, is
 // covered last.
-bool Sandbox::childMounts(std::string& why) const {
+bool Sandbox::childMounts(const std::vector<std::string>& keep, std::string& why) const {
   if (unshare(CLONE_NEWNS | CLONE_NEWUTS) != 0) {
     why = sysError("unshare");
     return false;
@@ -470,7 +470,27 @@ bool Sandbox::childMounts(std::string& why) const {
         !doMount("", b.target, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, "", why))
       return false;
   }
+  // A tree under test that lives in /tmp (a checkout there, say) would be
+  // hidden by the fresh /tmp: hold it by descriptor, then bind it back at
+  // its own path inside the fresh /tmp.
+  std::vector<int> kept;
+  for (const std::string& k : keep) {
+    int fd = open(k.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+      why = sysError("open " + k);
+      return false;
+    }
+    kept.push_back(fd);
+  }
   if (!doMount(root_ + "/tmp", "/tmp", nullptr, MS_BIND, "", why)) return false;
+  for (size_t i = 0; i < keep.size(); ++i) {
+    std::error_code ec;
+    fs::create_directories(keep[i], ec);
+    std::string source = "/proc/self/fd/" + std::to_string(kept[i]);
+    bool mounted = doMount(source, keep[i], nullptr, MS_BIND | MS_REC, "", why);
+    close(kept[i]);
+    if (!mounted) return false;
+  }
   if (sethostname(nodeName_.c_str(), nodeName_.size()) != 0) {
     why = sysError("sethostname");
     return false;
@@ -496,9 +516,19 @@ RunResult Sandbox::run(const RunOptions& options) {
   }
   std::error_code ec;
   std::string real = fs::weakly_canonical(options.argv[0], ec).string();
-  if (under(real, "/tmp") || under(real, dir_)) {
-    result.setupError = "program " + real + " lies under /tmp, which the sandbox covers";
+  if (under(real, dir_)) {
+    result.setupError = "program " + real + " lies inside the sandbox directory";
     return result;
+  }
+  // The program's directory and the build tree stay visible when they are
+  // under /tmp; nothing else of the host's /tmp does.
+  std::vector<std::string> keep;
+  for (std::string k : {fs::path(real).parent_path().string(),
+                        fs::weakly_canonical(buildDir_, ec).string()}) {
+    if (!under(k, "/tmp") || k == "/tmp" || under(k, dir_) || under(dir_, k)) continue;
+    bool covered = false;
+    for (const std::string& other : keep) covered = covered || under(k, other);
+    if (!covered) keep.push_back(k);
   }
   std::string why;
   if (!prepareRun(why)) {
@@ -511,8 +541,8 @@ RunResult Sandbox::run(const RunOptions& options) {
   spec.stdinText = options.stdinText;
   spec.timeoutSeconds = options.timeoutSeconds;
   std::string workDir = options.workDir.empty() ? "/" : options.workDir;
-  spec.beforeExec = [this, workDir](std::string& error) {
-    if (!childMounts(error)) return false;
+  spec.beforeExec = [this, workDir, keep](std::string& error) {
+    if (!childMounts(keep, error)) return false;
     if (chdir(workDir.c_str()) != 0) {
       error = sysError("chdir " + workDir);
       return false;
@@ -530,11 +560,26 @@ RunResult Sandbox::run(const RunOptions& options) {
       syslog.emplace_back(buf, static_cast<size_t>(n));
     }
   };
+  struct stat tmpBefore;
+  bool tmpTimesSaved = stat((root_ + "/tmp").c_str(), &tmpBefore) == 0;
   ProcessResult pr = runProcess(spec);
   static_cast<ProcessResult&>(result) = pr;
   if (logFd_ >= 0) close(logFd_);
   logFd_ = -1;
   unlink((root_ + "/dev/log").c_str());
+  // The mount points made for the kept directories are not the program's:
+  // take the empty ones away again, deepest first, and leave /tmp's times
+  // as they were so the run shows no trace of them.
+  for (const std::string& k : keep) {
+    for (fs::path p = root_ + k; p.string().size() > (root_ + "/tmp").size();
+         p = p.parent_path()) {
+      if (rmdir(p.c_str()) != 0) break;
+    }
+  }
+  if (!keep.empty() && tmpTimesSaved) {
+    struct timespec times[2] = {tmpBefore.st_atim, tmpBefore.st_mtim};
+    utimensat(AT_FDCWD, (root_ + "/tmp").c_str(), times, 0);
+  }
   return result;
 }
 

@@ -142,7 +142,9 @@ class Sandbox {
   void stageStandIns();
   bool fail(const std::string& message) const;
   bool prepareRun(std::string& why);
-  bool childMounts(std::string& why) const;
+  // keep: host directories under /tmp (the tree under test when it was
+  // built there) that stay visible at their own paths.
+  bool childMounts(const std::vector<std::string>& keep, std::string& why) const;
   std::vector<std::string> baseEnv(const RunOptions& options) const;
 
   std::string dir_;
