@@ -56,7 +56,9 @@ TEST_F(RcwatchSoak, ManyPassesKeepMemoryFlatAndLeaveNothing) {
   RecordProperty("peak_kib_short", static_cast<int>(shortPeak));
   RecordProperty("peak_kib_long", static_cast<int>(longPeak));
   ASSERT_GT(shortPeak, 0);
-  EXPECT_LE(longPeak - shortPeak, 128) << "memory grows with the passes";
+  // Peak RSS moves by a few pages from run to run (up to ~150 KiB seen
+  // with the same binary); a leak of 2 KiB a pass shows as 460 KiB here.
+  EXPECT_LE(longPeak - shortPeak, 384) << "memory grows with the passes";
 
   // Every pass still reached both arrays, and a steady state sent nothing
   // after the start notification.
