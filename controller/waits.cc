@@ -110,40 +110,38 @@ int OrvRCVexa::ca_resyncwait(int reportAsError) {
     OrvString group;
     OrvString target;
     int exitStatus = 0;
+    // One listing of the group on either array into the pass's file.
+    auto listGroup = [&](bool remote) {
+      cliOption = cliShowRcopyGroup;
+      return OrvVexaUtil::JxVexaCliCmdExec(
+                 cliOption, remote ? remoteArrayName : localArrayName,
+                 remote ? remotePasswordFile : localPasswordFile,
+                 remote ? remoteGroup : localGroup,
+                 remote ? remoteTarget : localTarget, file.path(), &exitStatus,
+                 0) != 0;
+    };
     bool read = false;
-    cliOption = cliShowRcopyGroup;
     if (localUnknown) {
-      read = OrvVexaUtil::JxVexaCliCmdExec(cliOption, remoteArrayName,
-                                           remotePasswordFile, remoteGroup,
-                                           remoteTarget, file.path(),
-                                           &exitStatus, 0) != 0;
+      read = listGroup(true);
       if (read) {
         group = remoteGroup;
         target = remoteTarget;
         PrintMessageFromVexaCLIOutput(file.path(), 5);
       }
     } else {
-      read = OrvVexaUtil::JxVexaCliCmdExec(cliOption, localArrayName,
-                                           localPasswordFile, localGroup,
-                                           localTarget, file.path(),
-                                           &exitStatus, 0) != 0;
-      if (read) {
-        group = localGroup;
-        target = localTarget;
-        PrintMessageFromVexaCLIOutput(file.path(), 5);
-      } else {
-        PrintMessageFromVexaCLIOutput(file.path(), 5);
+      read = listGroup(false);
+      PrintMessageFromVexaCLIOutput(file.path(), 5);
+      if (!read) {
         logger->logDebug(kStepFailureLine, "Showrcopy group",
                          localGroup.getValue());
-        cliOption = cliShowRcopyGroup;
-        read = OrvVexaUtil::JxVexaCliCmdExec(cliOption, remoteArrayName,
-                                             remotePasswordFile, remoteGroup,
-                                             remoteTarget, file.path(),
-                                             &exitStatus, 0) != 0;
+        read = listGroup(true);
         if (read) {
           group = remoteGroup;
           target = remoteTarget;
         }
+      } else {
+        group = localGroup;
+        target = localTarget;
       }
     }
     if (!read) {
