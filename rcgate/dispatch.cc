@@ -93,7 +93,12 @@ int OrvBase::ruleEngine() {
     // takeover falls back to the manual-intervention action.
     return ruleDb->hasError() ? 0 : 1;
   }
+  return bindAction(action);
+}
 
+int OrvBase::bindAction(const OrvString& action) {
+  // Exact, case-sensitive match: a name that merely resembles an entry
+  // must never start a takeover.
   const OrvActionVal* found = nullptr;
   for (int i = 0; i < caFunctionList.numObjects(); ++i) {
     const OrvActionVal& entry = caFunctionList[i]->data();

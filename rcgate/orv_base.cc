@@ -133,7 +133,10 @@ int OrvBase::doOnlineResource() {
   if (fillObjectDb() != 0) return 2;
   controller->displayConfigs(0);
   if (ruleEngine() == 0) return 2;
+  return takeoverAndReport();
+}
 
+int OrvBase::takeoverAndReport() {
   int r = executeTakeover();
   if (r == 4) {
     // Nothing had to be done: the state is unchanged, no second look.

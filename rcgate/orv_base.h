@@ -49,8 +49,16 @@ class OrvBase {
   // Evaluates the rule table and stores the chosen action in
   // "StatusActionFunction"; 0 when the decision failed.
   int ruleEngine();
+  // Binds the action table's entry of exactly that name (case counts) and
+  // stores it in "StatusActionFunction".  1 when bound, and also when no
+  // entry has that name ("Error: Could not find takeover function [..]" is
+  // logged and the fallback stays); 0 when the value could not be stored.
+  int bindAction(const OrvString& action);
   // Calls the stored action (or the fallback) and returns its result code.
   int executeTakeover();
+  // The end of stage 3: executeTakeover(), then for 0 and 3 a second
+  // discovery and report; returns the exit code (4 becomes 0).
+  int takeoverAndReport();
   void clUsage();
 
   // Read-only views for the dry-run tool and the tests.

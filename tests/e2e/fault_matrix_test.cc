@@ -28,6 +28,7 @@
 #include "testing/arraysim/sim_model.h"
 #include "testing/sandbox/sandbox.h"
 #include "tests/e2e/e2e_harness.h"
+#include "tests/e2e/action_states.h"
 #include "tests/e2e/fault_support.h"
 
 namespace {
@@ -35,117 +36,14 @@ namespace {
 using arraysim::SimJournal;
 using arraysim::SimJournalEntry;
 using orv_e2e::PackageScenario;
+using namespace orv_actions;
 
-const char kLocal[] = "vexaa";   // this node (nodea1) is on site A
-const char kRemote[] = "vexab";
-const char kLocalGroup[] = "rcgora_a";
-const char kRemoteGroup[] = "rcgora_b";
 const char kVtimeLog[] = "/usr/local/orv-sandbox/vtime.log";
 
 // Longest virtual wait a run may take: every timed wait of one run shares
 // one clock, so the longest limit in play (the 250-second link-down wait,
 // RESYNC_WAIT_TIMEOUT of one minute) plus a few poll intervals bounds it.
 const double kMaxVirtualSeconds = 400;
-
-// The replication state the arrays present; '' keeps the healthy value.
-struct State {
-  const char* mode;          // Sync Periodic
-  const char* localRole;     // a role, or "Unknown": the local group query fails
-  const char* remoteRole;    // likewise for the remote array
-  const char* link;          // Up Down
-  bool forceFlag;            // FORCEFLAG file in the package directory
-  const char* autoNonCur;    // RCVEXA_AUTO_NONCURDATA
-  const char* group;         // status of both halves
-  const char* volumes;       // sync status of every volume of both halves
-  const char* resyncWait;    // RCVEXA_RESYNC_WAIT_TIMEOUT ('' = 1 minute)
-  const char* options;       // group options of both halves
-};
-
-struct ActionCase {
-  const char* action;
-  State state;
-  std::set<int> exits;  // exit codes the action's paths allow
-};
-
-// One state per action the rule table names.
-const ActionCase kActions[] = {
-    {"ca_takeover_failover",
-     {"Sync", "Secondary", "Primary", "Down", true, "", "Stopped", "Stopped", "", ""}, {2, 3}},
-    {"ca_takeover_failsafe_override",
-     {"Sync", "Primary-Rev", "Primary", "Up", false, "", "Failsafe", "", "", ""}, {0, 2}},
-    {"ca_takeover_nop", {"", "", "", "", false, "", "", "", "", ""}, {0}},
-    {"ca_takeover_nop_ff",
-     {"Sync", "Primary", "Primary-Rev", "Down", true, "", "", "", "", ""}, {0}},
-    {"ca_takeover_nop_startrcvg_remotesecrev_syncrcopy_remotepri_recover",
-     {"Periodic", "Primary-Rev", "Unknown", "Up", false, "", "", "", "", "auto_recover"}, {0}},
-    {"ca_takeover_restore",
-     {"Sync", "Unknown", "Primary-Rev", "Up", true, "", "Started", "Stale", "", ""}, {2, 3}},
-    {"ca_takeover_restore_force",
-     {"Sync", "Secondary-Rev", "Unknown", "Up", true, "", "Stopped", "New", "", ""}, {2, 3}},
-    {"ca_takeover_resyncwait_restore",
-     {"Sync", "Unknown", "Primary-Rev", "Up", true, "", "Started", "Syncing", "", ""}, {2, 3}},
-    {"ca_takeover_resyncwait_stoprcvg_reverse_startrcvg",
-     {"Sync", "Secondary", "Primary", "Up", true, "", "Started", "Syncing", "", ""}, {2, 3}},
-    {"ca_takeover_resyncwait_syncrcopy_resyncwait_restore",
-     {"Periodic", "Unknown", "Primary-Rev", "Up", false, "", "Started", "Syncing", "", ""},
-     {1, 2, 3}},
-    {"ca_takeover_resyncwait_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
-     {"Periodic", "Secondary", "Primary", "Up", false, "", "Started", "Syncing", "", ""}, {2, 3}},
-    {"ca_takeover_reverse_current_local",
-     {"Sync", "Secondary-Rev", "Unknown", "Down", false, "", "", "", "", ""}, {1}},
-    {"ca_takeover_reverse_startrcvg",
-     {"Sync", "Secondary", "Primary", "Up", true, "", "Stopped", "New", "", ""}, {2, 3}},
-    {"ca_takeover_startrcvg_localpri_nop_localsecrev_resyncwait_restore",
-     {"Periodic", "Unknown", "Primary-Rev", "Up", true, "", "Stopped", "Stopped", "0", ""}, {0, 2, 3}},
-    {"ca_takeover_startrcvg_localpri_stop_datacenter_localsecrev_syncrcopy_resyncwait_restore",
-     {"Periodic", "Unknown", "Primary-Rev", "Up", false, "", "Stopped", "New", "", ""},
-     {1, 2, 3}},
-    {"ca_takeover_startrcvg_localsec_stop_local_localprirev_nop",
-     {"Sync", "Unknown", "Primary", "Up", false, "", "Stopped", "Stopped", "", ""}, {2}},
-    {"ca_takeover_startrcvg_localsec_stop_local_syncrcopy_localprirev_stop_local",
-     {"Periodic", "Unknown", "Primary", "Up", false, "", "Stopped", "Stopped", "", ""}, {2}},
-    {"ca_takeover_startrcvg_remotesec_nop_remoteprirev_stop_datacenter",
-     {"Sync", "Primary", "Unknown", "Down", false, "", "Stopped", "Stopped", "", ""}, {2}},
-    {"ca_takeover_startrcvg_remotesec_nop_syncrcopy_remoteprirev_stop_datacenter",
-     {"Periodic", "Primary", "Unknown", "Up", false, "", "Stopped", "Stopped", "", ""}, {0, 1, 2}},
-    {"ca_takeover_startrcvg_syncrcopy_resyncwait_restore",
-     {"Periodic", "Secondary-Rev", "Unknown", "Up", false, "", "Stopped", "New", "", ""},
-     {1, 2, 3}},
-    {"ca_takeover_startrcvg_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
-     {"Periodic", "Secondary", "Primary", "Up", false, "", "Stopped", "Stale", "", ""}, {2, 3}},
-    {"ca_takeover_stop_datacenter",
-     {"Sync", "Unknown", "Primary", "Up", true, "", "New", "", "", ""}, {1}},
-    {"ca_takeover_stop_datacenter_local_unknown",
-     {"Sync", "Unknown", "Secondary", "Down", false, "", "New", "Stale", "", ""}, {1}},
-    {"ca_takeover_stop_datacenter_no_auto",
-     {"Sync", "Secondary", "Primary", "Down", false, "0", "", "", "", ""}, {1}},
-    {"ca_takeover_stop_datacenter_no_rc",
-     {"Periodic", "Secondary", "Primary", "Up", false, "", "Stopped", "New", "0", ""}, {1}},
-    {"ca_takeover_stop_datacenter_no_recover",
-     {"Sync", "Primary", "Primary-Rev", "Up", false, "1", "Failsafe", "", "", ""}, {1}},
-    {"ca_takeover_stop_datacenter_no_wait",
-     {"Sync", "Secondary", "Primary", "Up", false, "", "Started", "Syncing", "0", ""}, {1}},
-    {"ca_takeover_stop_datacenter_startrcvg_localsecrev_syncrcopy_localpri_recover",
-     {"Periodic", "Unknown", "Primary-Rev", "Up", false, "", "New", "Stale", "0", "auto_recover"},
-     {1}},
-    {"ca_takeover_stop_global",
-     {"Sync", "Secondary", "Primary", "Down", false, "", "", "", "", "fail_wrt_on_err"}, {1}},
-    {"ca_takeover_stop_global_no_ff",
-     {"Sync", "Primary", "Primary-Rev", "Down", false, "", "", "", "", ""}, {1}},
-    {"ca_takeover_stop_local",
-     {"Periodic", "Unknown", "Primary", "Up", true, "", "Started", "Stale", "", ""}, {2}},
-    {"ca_takeover_stop_local_local_unknown_ro",
-     {"Sync", "Unknown", "Primary", "Up", true, "", "Started", "Synced", "", ""}, {2}},
-    {"ca_takeover_stoprcvg_reverse_startrcvg",
-     {"Sync", "Secondary", "Primary", "Up", true, "", "Started", "Synced", "", ""}, {2, 3}},
-    {"ca_takeover_stoprcvgwait_failover",
-     {"Periodic", "Secondary", "Primary", "Down", false, "1", "Started", "Stale", "", ""}, {2, 3}},
-    {"ca_takeover_syncrcopy_resyncwait_restore",
-     {"Periodic", "Unknown", "Primary-Rev", "Up", false, "", "Started", "Stale", "", ""},
-     {1, 2, 3}},
-    {"ca_takeover_syncrcopy_resyncwait_stoprcvg_reverse_startrcvg",
-     {"Periodic", "Secondary", "Primary", "Up", false, "", "Started", "Stale", "", ""}, {2, 3}},
-};
 
 // The faults of the matrix.  A step fault hits one array call: the nth call
 // of the step's command on the step's array.
@@ -171,16 +69,6 @@ struct Step {
   int nth;
   std::string command;
 };
-
-std::string commandPrefix(const std::string& command) {
-  size_t first = command.find(' ');
-  std::string word = command.substr(0, first);
-  if (first != std::string::npos && (word == "showrcopy" || word == "setrcopygroup")) {
-    size_t second = command.find(' ', first + 1);
-    return command.substr(0, second);
-  }
-  return word;
-}
 
 bool isQuery(const std::string& prefix) { return prefix.compare(0, 4, "show") == 0; }
 
@@ -237,49 +125,6 @@ struct RunOutcome {
   std::vector<std::string> leftovers;
 };
 
-// The role the other half of a pair holds.
-std::string counterpart(const std::string& role) {
-  if (role == "Primary") return "Secondary";
-  if (role == "Secondary") return "Primary";
-  if (role == "Primary-Rev") return "Secondary-Rev";
-  if (role == "Secondary-Rev") return "Primary-Rev";
-  return role;
-}
-
-PackageScenario scenarioFor(const State& st) {
-  PackageScenario s;
-  s.set("RCVEXA_RESYNC_WAIT_TIMEOUT", *st.resyncWait ? st.resyncWait : "1", false);
-  if (*st.autoNonCur) s.set("RCVEXA_AUTO_NONCURDATA", st.autoNonCur);
-  arraysim::SimGroup& local = s.arrays.array(kLocal).group(kLocalGroup);
-  arraysim::SimGroup& remote = s.arrays.array(kRemote).group(kRemoteGroup);
-  for (arraysim::SimGroup* g : {&local, &remote}) {
-    if (*st.mode) g->mode = st.mode;
-    if (*st.group) g->status = st.group;
-    if (*st.volumes) g->setVolumes(st.volumes);
-    // Syncing volumes catch up after two listings, so the waits can end.
-    if (std::string(st.volumes) == "Syncing") g->polls = 2;
-    if (*st.options) g->options = st.options;
-  }
-  // An unknown role is a group query that fails during the discovery; the
-  // half behind it holds the role that matches the other half's, so the
-  // array operations of the action can succeed.
-  const std::string localRole = st.localRole, remoteRole = st.remoteRole;
-  if (localRole == "Unknown") {
-    s.arrays.array(kLocal).addFault("unreachable", "showrcopy groups", 1);
-    if (!remoteRole.empty() && remoteRole != "Unknown") local.role = counterpart(remoteRole);
-  } else if (!localRole.empty()) {
-    local.role = localRole;
-  }
-  if (remoteRole == "Unknown") {
-    s.arrays.array(kRemote).addFault("unreachable", "showrcopy groups", 1);
-    if (!localRole.empty() && localRole != "Unknown") remote.role = counterpart(localRole);
-  } else if (!remoteRole.empty()) {
-    remote.role = remoteRole;
-  }
-  if (std::string(st.link) == "Down") s.arrays.linkDown(kLocal, kRemote);
-  return s;
-}
-
 RunOutcome runOnce(const ActionCase& a, FaultKind fault, const Step* step) {
   RunOutcome out;
   orv_sandbox::Sandbox sb;
@@ -322,14 +167,6 @@ RunOutcome runOnce(const ActionCase& a, FaultKind fault, const Step* step) {
   return out;
 }
 
-std::string chosenAction(const std::vector<std::string>& msgs) {
-  const std::string head = "Action function is [";
-  for (const std::string& m : msgs)
-    if (m.compare(0, head.size(), head) == 0 && m.back() == ']')
-      return m.substr(head.size(), m.size() - head.size() - 1);
-  return "";
-}
-
 // The checks every run must pass; returns what failed ('' when nothing).
 std::string violations(const ActionCase& a, FaultKind fault, const RunOutcome& o) {
   std::vector<std::string> why;
@@ -365,7 +202,7 @@ TEST(FaultMatrix, EveryActionStepSurvivesEveryFault) {
   double maxWait = 0;
   std::vector<std::string> report;
   const char* only = getenv("FAULT_MATRIX_ONLY");
-  for (const ActionCase& a : kActions) {
+  for (const ActionCase& a : actionCases()) {
     if (only != nullptr && std::string(a.action).find(only) == std::string::npos) continue;
     SCOPED_TRACE(a.action);
     RunOutcome clean = runOnce(a, kNone, nullptr);
@@ -394,7 +231,7 @@ TEST(FaultMatrix, EveryActionStepSurvivesEveryFault) {
     if (!steps.empty()) runs.push_back({kHang, &steps[0]});
     // Without a writable package directory every run stops in the
     // discovery, whatever the state, so a few actions stand for all.
-    if (&a - kActions < 4) runs.push_back({kReadOnlyPackageDir, nullptr});
+    if (&a - &actionCases()[0] < 4) runs.push_back({kReadOnlyPackageDir, nullptr});
     if (getenv("FAULT_MATRIX_CLEAN_ONLY")) {
       std::printf("%s: exit %d, %zu steps\n", a.action, clean.result.exitCode, steps.size());
       if (getenv("FAULT_MATRIX_VERBOSE")) std::printf("%s\n", clean.result.output.c_str());
@@ -421,7 +258,7 @@ TEST(FaultMatrix, EveryActionStepSurvivesEveryFault) {
   }
   std::printf("fault matrix: %zu actions, %d steps, %d combinations run (%d hangs), %d violations, "
               "longest virtual wait %.0f s\n",
-              sizeof(kActions) / sizeof(kActions[0]), stepTotal, combinations, hangs,
+              actionCases().size(), stepTotal, combinations, hangs,
               violationCount, maxWait);
   EXPECT_EQ(violationCount, 0) << orv_fault::join(report);
 }
