@@ -203,6 +203,13 @@ class Runner {
       }
       return;
     }
+    if (g.status == "Started" && g.stopAfter > 0 && a_.linkState(g.target) == "Down") {
+      if (--g.stopAfter == 0) {
+        g.status = "Stopped";
+        if (p != nullptr && p->status == "Started") p->status = "Stopped";
+      }
+      return;
+    }
     if (g.status != "Started" || g.polls <= 0) return;
     bool syncing = false;
     for (const SimVolume& v : g.volumes) syncing |= v.sync == "Syncing";

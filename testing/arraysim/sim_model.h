@@ -31,7 +31,9 @@
 // settings.startPolls listings, after which they are "Synced".  Syncing
 // volumes with no polls left stay Syncing (a copy that never ends).  A sync
 // task shows "active" for settings.taskPolls "showtask" queries and then
-// its result.
+// its result.  A started group with stopAfter > 0 whose links to its
+// target are down stops itself (both halves "Stopped") after that many
+// listings, as an array does when it cannot replicate.
 //
 // Fault kinds (SimFault::kind), each limited to the commands whose words
 // start with SimFault::command ('' = every command, "showversion" included)
@@ -94,6 +96,8 @@ struct SimGroup {
   int polls = 0;            // listings left before Syncing becomes Synced
   int starting = 0;         // listings left before Starting becomes Started
   bool changes = true;      // unsynced writes: syncrcopy starts a task
+  int stopAfter = 0;        // listings while its links are down before a
+                            // started group stops itself (0 = never)
   std::vector<SimVolume> volumes;
 
   SimVolume& volume(const std::string& local);

@@ -28,7 +28,7 @@ const char kHeader[] =
     "#   target NAME id= type= status= policy= sysname= sysid=\n"
     "#   link TARGET node= address= status=\n"
     "#   group NAME target= status= role= mode= options= peer_array=\n"
-    "#         peer_group= polls= starting= changes=yes|no\n"
+    "#         peer_group= polls= starting= changes=yes|no stop_after=\n"
     "#   volume LOCALVV id= remote= remote_id= sync= last=\n"
     "#   task ID type= name= status= polls= result= started=\n"
     "#   fault KIND command= path= nth= count= seconds= message= exit= seen=\n";
@@ -172,6 +172,7 @@ std::string SimScenario::toText() const {
                  .f("polls", g.polls)
                  .f("starting", g.starting)
                  .f("changes", g.changes ? "yes" : "no")
+                 .f("stop_after", g.stopAfter)
                  .str();
       for (const SimVolume& v : g.volumes)
         out += Line("    ", "volume", v.local)
@@ -285,6 +286,7 @@ bool SimScenario::parse(const std::string& text, SimScenario& out,
       g.polls = r.num("polls", 0);
       g.starting = r.num("starting", 0);
       g.changes = r.get("changes", "yes") == "yes";
+      g.stopAfter = r.num("stop_after", 0);
       array->groups.push_back(g);
       group = &array->groups.back();
     } else if (r.keyword == "volume") {

@@ -226,6 +226,36 @@ TEST(Polls, StartedPairIsSyncingForTheConfiguredListings) {
       << r.output;
 }
 
+// A started group that cannot replicate stops itself after its listings
+// run out, on both halves; with the links up, or without a count, it runs on.
+TEST(Polls, GroupWithLinksDownStopsItselfAfterItsListings) {
+  struct Case {
+    bool linkDown;
+    int stopAfter;
+    std::vector<std::string> shown;  // status in each listing of grpA
+    const char* peerAfter;
+  } cases[] = {
+      {true, 2, {"Started", "Started", "Stopped"}, "Stopped"},
+      {true, 1, {"Started", "Stopped", "Stopped"}, "Stopped"},
+      {false, 2, {"Started", "Started", "Started"}, "Started"},
+      {true, 0, {"Started", "Started", "Started"}, "Started"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.linkDown) + " " + std::to_string(c.stopAfter));
+    simtest::TempDir dir;
+    SimScenario s = SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB", "Periodic");
+    if (c.linkDown) s.linkDown("arrA", "arrB");
+    s.array("arrA").group("grpA").stopAfter = c.stopAfter;
+    ASSERT_TRUE(s.save(dir.path()));
+    for (const std::string& status : c.shown) {
+      simtest::SimRun r = simtest::cli(dir.path(), "arrA", "showrcopy groups grpA -csvtable");
+      EXPECT_NE(r.output.find("grpA,arrB_tgt," + status + ","), std::string::npos) << r.output;
+    }
+    SimScenario after = SimScenario::load(dir.path());
+    EXPECT_EQ(after.array("arrB").group("grpB").status, c.peerAfter);
+  }
+}
+
 TEST(Polls, StartingPrecedesStartedWhenConfigured) {
   simtest::TempDir dir;
   SimScenario s = SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");

@@ -27,6 +27,7 @@ SimScenario trickyScenario() {
   g.polls = 4;
   g.starting = 6;
   g.changes = false;
+  g.stopAfter = 3;
   g.volumes[1].last = "";
   g.volumes[2].sync = "Syncing (45%)";
   SimTask t;
@@ -60,6 +61,7 @@ TEST(SimText, RoundTripKeepsEveryField) {
   EXPECT_EQ(g.polls, 4);
   EXPECT_EQ(g.starting, 6);
   EXPECT_FALSE(g.changes);
+  EXPECT_EQ(g.stopAfter, 3);
   EXPECT_EQ(g.mode, "Periodic");
   ASSERT_EQ(g.volumes.size(), 3u);
   EXPECT_EQ(g.volumes[1].last, "");

@@ -79,8 +79,10 @@ const std::vector<ActionCase> kActions = {
      {"Sync", "Unknown", "Primary", "Up", true, "", "Started", "Synced", "", ""}, {2}},
     {"ca_takeover_stoprcvg_reverse_startrcvg",
      {"Sync", "Secondary", "Primary", "Up", true, "", "Started", "Synced", "", ""}, {2, 3}},
+    // The array stops the group itself within the wait: the failover runs.
     {"ca_takeover_stoprcvgwait_failover",
-     {"Periodic", "Secondary", "Primary", "Down", false, "1", "Started", "Stale", "", ""}, {2, 3}},
+     {"Periodic", "Secondary", "Primary", "Down", false, "1", "Started", "Stale", "", "", 3},
+     {2, 3}},
     {"ca_takeover_syncrcopy_resyncwait_restore",
      {"Periodic", "Unknown", "Primary-Rev", "Up", false, "", "Started", "Stale", "", ""},
      {1, 2, 3}},
@@ -131,6 +133,7 @@ PackageScenario scenarioFor(const State& st) {
     remote.role = remoteRole;
   }
   if (std::string(st.link) == "Down") s.arrays.linkDown(kLocal, kRemote);
+  local.stopAfter = st.selfStopAfter;
   return s;
 }
 

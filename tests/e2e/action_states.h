@@ -30,6 +30,8 @@ struct State {
   const char* volumes;       // sync status of every volume of both halves
   const char* resyncWait;    // RCVEXA_RESYNC_WAIT_TIMEOUT ('' = 1 minute)
   const char* options;       // group options of both halves
+  int selfStopAfter = 0;     // the local group, its links down, stops itself
+                             // after this many listings (0 = never)
 };
 
 // A state of the pair whose discovery makes the rule table choose action.
