@@ -249,7 +249,7 @@ class Runner {
       half->changes = false;
       for (SimVolume& v : half->volumes) {
         if (v.sync == "Syncing" || v.sync == "Synced" ||
-            v.sync == "NotSynced") {
+            v.sync == "NotSynced" || v.sync == "Stale") {
           v.sync = "Synced";
           v.last = s_.settings.now;
         }

@@ -316,6 +316,9 @@ TEST(Tasks, SyncTaskIsActiveForTaskPollsThenDone) {
   s.settings.taskPolls = 2;
   s.settings.nextTask = 4711;
   s.settings.now = "2026-12-09 12:00:00 UTC";
+  // A stale copy is brought up to date by the sync like any other.
+  s.array("arrB").group("grpB").volumes[0].sync = "Stale";
+  s.array("arrA").group("grpA").volumes[0].sync = "Stale";
   ASSERT_TRUE(s.save(dir.path()));
   simtest::SimRun r = simtest::ssh(dir.path(), "arrB", "syncrcopy -t arrA_tgt grpB");
   ASSERT_EQ(r.exitCode, 0);
@@ -328,6 +331,7 @@ TEST(Tasks, SyncTaskIsActiveForTaskPollsThenDone) {
     const SimGroup& g = after.array(a).groups.at(0);
     EXPECT_FALSE(g.changes) << a;
     EXPECT_EQ(g.volumes[1].last, "2026-12-09 12:00:00 UTC") << a;
+    EXPECT_EQ(g.volumes[0].sync, "Synced") << a;
   }
   // Nothing left to copy: no task line, so the caller sees no task.
   r = simtest::ssh(dir.path(), "arrB", "syncrcopy -t arrA_tgt grpB");
