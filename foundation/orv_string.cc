@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -43,16 +44,34 @@ void OrvString::freeMemory() {
   work_.clear();
   token_.clear();
   workPos_ = 0;
+  workPending_ = false;
   length_ = 0;
 }
 
+bool OrvString::inBuffers(const char* s) const {
+  std::less_equal<const char*> le;
+  for (const std::string* b : {&value_, &work_, &token_})
+    if (le(b->data(), s) && le(s, b->data() + b->size())) return true;
+  return false;
+}
+
+void OrvString::syncWork() {
+  if (!workPending_) return;
+  work_ = value_;
+  workPending_ = false;
+}
+
 void OrvString::setValue(const char* s) {
-  // Copy first: s may point into this string's own buffers.
-  std::string text(s ? s : "");
-  freeMemory();
-  value_ = text;
-  work_ = text;
-  workPos_ = 0;
+  if (s != nullptr && inBuffers(s)) {
+    // s points into this string's own buffers: copy it before clearing.
+    std::string text(s);
+    freeMemory();
+    value_ = text;
+  } else {
+    freeMemory();
+    value_ = s ? s : "";
+  }
+  workPending_ = true;
   length_ = static_cast<int>(value_.size());
 }
 
@@ -62,6 +81,7 @@ OrvString& OrvString::operator=(const OrvString& other) {
     endOfTokens_ = 0;
     setValue(other.getValue());
   } else {
+    syncWork();
     value_ = other.value_;
   }
   return *this;
@@ -71,6 +91,7 @@ OrvString& OrvString::operator=(const char* s) {
   if (s == nullptr) {
     setValue("");
   } else if (strlen(s) == static_cast<size_t>(length_)) {
+    syncWork();
     value_.assign(s, length_);
   } else {
     setValue(s);
@@ -91,6 +112,9 @@ OrvString& OrvString::operator=(char c) {
 
 char* OrvString::operator[](int i) {
   if (i < 0 || i > length_) return nullptr;
+  // The caller may write through the pointer; the tokenizer keeps the value
+  // it was given.
+  syncWork();
   return &value_[i];
 }
 
@@ -200,7 +224,9 @@ char* OrvString::strTok(const char* delimiters, int reset) {
   if (reset) {
     work_ = value_;
     workPos_ = 0;
+    workPending_ = false;
   }
+  syncWork();
   const char* delims = delimiters ? delimiters : "";
   // Skip leading delimiters; empty tokens are never returned.
   while (workPos_ < work_.size() && strchr(delims, work_[workPos_]) != nullptr &&
@@ -230,7 +256,9 @@ char* OrvString::strToken(const char* delimiter, int reset) {
     endOfTokens_ = 0;
     work_ = value_;
     workPos_ = 0;
+    workPending_ = false;
   }
+  syncWork();
   // An empty delimiter never matches: it would hand out "" forever.
   size_t p = std::string::npos;
   if (delimiter != nullptr && *delimiter != '\0') p = work_.find(delimiter, workPos_);

@@ -89,11 +89,17 @@ class OrvString {
  private:
   void freeMemory();
   char* setToken(size_t from, size_t count);
+  // Makes work_ the copy of the value that setValue() left pending.
+  void syncWork();
+  bool inBuffers(const char* s) const;
 
   int length_ = 0;
   std::string value_;
   std::string work_;     // tokenizer remainder starts at work_[workPos_]
   size_t workPos_ = 0;
+  // setValue() restarts the tokenizer on the new value; the copy into work_
+  // is made when the tokenizer or an in-place change of value_ needs it.
+  bool workPending_ = false;
   std::string token_;
   int endOfTokens_ = 0;
 };

@@ -130,6 +130,38 @@ TEST(OrvStringAssign, EqualLengthAssignmentKeepsTheTokenizerPass) {
   EXPECT_STREQ(s.strTok(" ", 0), "longer");
 }
 
+// A pass that has not begun yet still belongs to the value it was set with,
+// whatever changes the characters in place before the first token.
+TEST(OrvStringAssign, PassNotYetBegunKeepsTheValueItWasSetWith) {
+  struct Case {
+    const char* name;
+    void (*change)(OrvString&);
+    const char* first;  // strTok(" ", 0) after the change
+  } cases[] = {
+      {"same-length text", [](OrvString& s) { s = "c d"; }, "a"},
+      {"same-length string", [](OrvString& s) { s = OrvString("c d"); }, "a"},
+      {"write through []", [](OrvString& s) { *s[0] = 'z'; }, "a"},
+      {"new length", [](OrvString& s) { s = "e f g"; }, "e"},
+      {"nothing", [](OrvString&) {}, "a"},
+  };
+  for (const Case& c : cases) {
+    OrvString s("a b");
+    c.change(s);
+    EXPECT_STREQ(s.strTok(" ", 0), c.first) << c.name;
+    // A reset starts over on the value as it is now.
+    const std::string now = s.getValue();
+    EXPECT_EQ(now.substr(0, now.find(' ')), s.strTok(" ", 1)) << c.name;
+  }
+  // Setting a string from its own characters.
+  OrvString t("left right");
+  t.setValue(t.getValue() + 5);
+  EXPECT_STREQ(t.getValue(), "right");
+  EXPECT_STREQ(t.strTok(" ", 0), "right");
+  char* tok = t.strTok(" ", 1);
+  t.setValue(tok);
+  EXPECT_STREQ(t.getValue(), "right");
+}
+
 TEST(OrvStringAssign, StringAssignmentFollowsTheSameLengthRule) {
   OrvString s("x,y");
   EXPECT_STREQ(s.strToken(",", 1), "x");
