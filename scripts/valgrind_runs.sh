@@ -8,7 +8,7 @@ build=$(cd "${1:-build}" && pwd)
 sandbox="$build/testing/sandbox/orv-sandbox"
 work=$(mktemp -d /tmp/orv-valgrind.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-vg="/usr/bin/valgrind --error-exitcode=99 --leak-check=full"
+vg="/usr/bin/valgrind --error-exitcode=99 --leak-check=full --suppressions=$(cd "$(dirname "$0")" && pwd)/valgrind.supp"
 
 ORV_BUILD_DIR="$build" "$build/testing/demo/orv-demo" --prepare "$work/sb" || exit 1
 
