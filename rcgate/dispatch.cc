@@ -96,17 +96,18 @@ int OrvBase::ruleEngine() {
   return bindAction(action);
 }
 
-int OrvBase::bindAction(const OrvString& action) {
+const OrvActionVal* OrvBase::findAction(const OrvString& action) const {
   // Exact, case-sensitive match: a name that merely resembles an entry
   // must never start a takeover.
-  const OrvActionVal* found = nullptr;
   for (int i = 0; i < caFunctionList.numObjects(); ++i) {
     const OrvActionVal& entry = caFunctionList[i]->data();
-    if (entry.getActionName() == action) {
-      found = &entry;
-      break;
-    }
+    if (entry.getActionName() == action) return &entry;
   }
+  return nullptr;
+}
+
+int OrvBase::bindAction(const OrvString& action) {
+  const OrvActionVal* found = findAction(action);
   if (found == nullptr) {
     logger->log("Error: Could not find takeover function [%s]", action.getValue());
     return 1;

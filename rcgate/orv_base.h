@@ -49,6 +49,8 @@ class OrvBase {
   // Evaluates the rule table and stores the chosen action in
   // "StatusActionFunction"; 0 when the decision failed.
   int ruleEngine();
+  // The action table's entry of exactly that name (case counts), or null.
+  const OrvActionVal* findAction(const OrvString& action) const;
   // Binds the action table's entry of exactly that name (case counts) and
   // stores it in "StatusActionFunction".  1 when bound, and also when no
   // entry has that name ("Error: Could not find takeover function [..]" is

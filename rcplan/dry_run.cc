@@ -8,7 +8,6 @@
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object_db.h"
-#include "objectdb/orv_type.h"
 #include "rcgate/orv_base.h"
 #include "rcplan/rcplan_cli.h"
 #include "rules/orv_rule_db.h"
@@ -21,14 +20,6 @@ std::string textOf(OrvObjectDb& db, const char* name) {
   OrvString value;
   if (!db.getStrValByName(name, value, 0)) return "";
   return value.getValue();
-}
-
-bool inActionTable(const OrvBase& driver, const OrvString& action) {
-  const OrvList<OrvActionVal>& table = driver.getCaFunctionList();
-  for (int i = 0; i < table.numObjects(); ++i) {
-    if (table[i]->data().getActionName() == action) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -104,7 +95,7 @@ int runDryRun(const std::string& package, std::ostream& out) {
   out << "Action: " << action << "\n";
   out << "Matched conditions:\n";
   for (int i = 0; i < matched.numObjects(); ++i) out << matched[i]->data() << "\n";
-  if (!inActionTable(driver, action)) {
+  if (driver.findAction(action) == nullptr) {
     out << "The action is not in rcgate's action table; rcgate would log:\n"
         << kOrvManualIntervention << "\n";
     return kExitNoRule;
