@@ -1,6 +1,7 @@
 #include "tests/e2e/action_states.h"
 
 #include "testing/arraysim/sim_model.h"
+#include "tests/e2e/fault_support.h"
 
 namespace orv_actions {
 
@@ -143,6 +144,41 @@ const ActionCase* findActionCase(const std::string& action) {
   for (const ActionCase& a : kActions)
     if (action == a.action) return &a;
   return nullptr;
+}
+
+std::string installState(orv_sandbox::Sandbox& sb, const PackageScenario& s, const State& st) {
+  std::string err = s.install(sb);
+  if (err.empty() && st.forceFlag && !sb.writeFile(s.packageDir() + "/FORCEFLAG", ""))
+    err = sb.error();
+  return err;
+}
+
+std::vector<std::string> leftoversOf(const orv_sandbox::Sandbox& sb, const PackageScenario& s) {
+  std::vector<std::string> left;
+  for (const std::string& name : orv_fault::leftovers(sb, s.packageDir()))
+    if (name != "FORCEFLAG") left.push_back(name);
+  return left;
+}
+
+std::vector<const arraysim::SimJournalEntry*> arrayCalls(const arraysim::SimJournal& j) {
+  std::vector<const arraysim::SimJournalEntry*> calls;
+  for (const arraysim::SimJournalEntry& e : j.entries)
+    if (e.command.compare(0, 11, "showversion") != 0) calls.push_back(&e);
+  return calls;
+}
+
+size_t firstAfterDiscovery(const std::vector<const arraysim::SimJournalEntry*>& calls) {
+  size_t i = 0;
+  int groupQueries = 0;
+  for (; i < calls.size(); ++i) {
+    const std::string p = commandPrefix(calls[i]->command);
+    if (p == "showrcopy groups" && groupQueries < 2) {
+      ++groupQueries;
+    } else if (p != "showrcopy links") {
+      break;
+    }
+  }
+  return i;
 }
 
 std::string chosenAction(const std::vector<std::string>& msgs) {

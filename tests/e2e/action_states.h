@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/arraysim/sim_model.h"
+#include "testing/sandbox/sandbox.h"
 #include "tests/e2e/e2e_harness.h"
 
 namespace orv_actions {
@@ -49,6 +51,21 @@ const ActionCase* findActionCase(const std::string& action);
 // The package and arrays presenting st.  An "Unknown" role is a group query
 // that fails during the first discovery.
 orv_e2e::PackageScenario scenarioFor(const State& st);
+
+// Installs s (made by scenarioFor(st)) into sb, with the FORCEFLAG file
+// when st asks for it.  '' on success, else what failed.
+std::string installState(orv_sandbox::Sandbox& sb, const orv_e2e::PackageScenario& s,
+                         const State& st);
+
+// Files a run left in the package directory, FORCEFLAG not counted.
+std::vector<std::string> leftoversOf(const orv_sandbox::Sandbox& sb,
+                                     const orv_e2e::PackageScenario& s);
+
+// The array calls of a run's journal, version probes left out, and the
+// position of the first one after the discovery that opens every run (its
+// two group queries and the link queries).
+std::vector<const arraysim::SimJournalEntry*> arrayCalls(const arraysim::SimJournal& j);
+size_t firstAfterDiscovery(const std::vector<const arraysim::SimJournalEntry*>& calls);
 
 // The action named in the debug line "Action function is [..]", or ''.
 std::string chosenAction(const std::vector<std::string>& msgs);

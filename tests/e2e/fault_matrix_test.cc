@@ -79,19 +79,8 @@ bool hasParsedOutput(const std::string& prefix) { return isQuery(prefix) || pref
 // queries and the link queries that follow them).  Queries count once, at
 // their first call; commands that change the arrays count at every call.
 std::vector<Step> stepsOf(const SimJournal& j) {
-  std::vector<const SimJournalEntry*> calls;
-  for (const SimJournalEntry& e : j.entries)
-    if (e.command.compare(0, 11, "showversion") != 0) calls.push_back(&e);
-  size_t i = 0;
-  int groupQueries = 0;
-  for (; i < calls.size(); ++i) {
-    const std::string p = commandPrefix(calls[i]->command);
-    if (p == "showrcopy groups" && groupQueries < 2) {
-      ++groupQueries;
-    } else if (p != "showrcopy links") {
-      break;
-    }
-  }
+  std::vector<const SimJournalEntry*> calls = arrayCalls(j);
+  size_t i = firstAfterDiscovery(calls);
   // After a result of 0 or 3 the state is read again: the run then ends in
   // a group query on each array, local first, and their link queries.
   size_t end = calls.size();
@@ -142,9 +131,7 @@ RunOutcome runOnce(const ActionCase& a, FaultKind fault, const Step* step) {
     arraysim::SimFault& f = s.arrays.array(step->array).addFault(kind, step->prefix, step->nth);
     f.seconds = 3;
   }
-  std::string err = s.install(sb);
-  if (err.empty() && a.state.forceFlag && !sb.writeFile(s.packageDir() + "/FORCEFLAG", ""))
-    err = sb.error();
+  std::string err = installState(sb, s, a.state);
   if (!err.empty()) {
     out.result.setupError = err;
     return out;
@@ -162,8 +149,7 @@ RunOutcome runOnce(const ActionCase& a, FaultKind fault, const Step* step) {
   out.msgs = orv_e2e::messages(out.result.output, true);
   out.journal = orv_e2e::journal(sb);
   out.sleeps = orv_fault::readSleepLog(sb, kVtimeLog);
-  for (const std::string& name : orv_fault::leftovers(sb, s.packageDir()))
-    if (name != "FORCEFLAG") out.leftovers.push_back(name);
+  out.leftovers = leftoversOf(sb, s);
   return out;
 }
 

@@ -34,28 +34,6 @@ struct GateRun {
   std::vector<std::string> leftovers;
 };
 
-// The array commands after the first discovery, whose group and link
-// queries open every journal; version probes left out.
-std::vector<std::string> afterDiscovery(const arraysim::SimJournal& j) {
-  std::vector<std::string> v;
-  int groupQueries = 0;
-  bool discovering = true;
-  for (const arraysim::SimJournalEntry& e : j.entries) {
-    if (e.command.compare(0, 11, "showversion") == 0) continue;
-    const std::string p = orv_actions::commandPrefix(e.command);
-    if (discovering) {
-      if (p == "showrcopy groups" && groupQueries < 2) {
-        ++groupQueries;
-        continue;
-      }
-      if (p == "showrcopy links") continue;
-      discovering = false;
-    }
-    v.push_back(e.array + ": " + e.command);
-  }
-  return v;
-}
-
 // argv: the program and its arguments, "PKG" standing for the package.
 GateRun runState(const orv_actions::State& st, const std::vector<std::string>& argv) {
   GateRun r;
@@ -65,9 +43,7 @@ GateRun runState(const orv_actions::State& st, const std::vector<std::string>& a
     return r;
   }
   orv_e2e::PackageScenario s = orv_actions::scenarioFor(st);
-  std::string err = s.install(sb);
-  if (err.empty() && st.forceFlag && !sb.writeFile(s.packageDir() + "/FORCEFLAG", ""))
-    err = sb.error();
+  std::string err = orv_actions::installState(sb, s, st);
   if (!err.empty()) {
     ADD_FAILURE() << err;
     return r;
@@ -81,9 +57,12 @@ GateRun runState(const orv_actions::State& st, const std::vector<std::string>& a
   r.result = sb.run(options);
   r.msgs = orv_e2e::messages(r.result.output, false);
   r.debug = orv_e2e::messages(r.result.output, true);
-  r.after = afterDiscovery(orv_e2e::journal(sb));
-  for (const std::string& name : orv_fault::leftovers(sb, s.packageDir()))
-    if (name != "FORCEFLAG") r.leftovers.push_back(name);
+  // The array commands after the first discovery, as "array: command".
+  const arraysim::SimJournal journal = orv_e2e::journal(sb);
+  const auto calls = orv_actions::arrayCalls(journal);
+  for (size_t k = orv_actions::firstAfterDiscovery(calls); k < calls.size(); ++k)
+    r.after.push_back(calls[k]->array + ": " + calls[k]->command);
+  r.leftovers = orv_actions::leftoversOf(sb, s);
   if (getenv("TAKEOVER_PATHS_PRINT")) {
     printf("exit %d\n", r.result.exitCode);
     for (const std::string& m : r.msgs) printf("  msg %s\n", m.c_str());
