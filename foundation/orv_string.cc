@@ -161,11 +161,13 @@ void OrvString::concat(const char* a, const char* b) {
 }
 
 void OrvString::toLowerCase() {
+  syncWork();  // a pass not yet begun keeps the text it was set with
   for (int i = 0; i < length_; ++i)
     value_[i] = static_cast<char>(tolower(static_cast<unsigned char>(value_[i])));
 }
 
 void OrvString::toUpperCase() {
+  syncWork();  // a pass not yet begun keeps the text it was set with
   for (int i = 0; i < length_; ++i)
     value_[i] = static_cast<char>(toupper(static_cast<unsigned char>(value_[i])));
 }

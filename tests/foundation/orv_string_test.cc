@@ -141,6 +141,7 @@ TEST(OrvStringAssign, PassNotYetBegunKeepsTheValueItWasSetWith) {
       {"same-length text", [](OrvString& s) { s = "c d"; }, "a"},
       {"same-length string", [](OrvString& s) { s = OrvString("c d"); }, "a"},
       {"write through []", [](OrvString& s) { *s[0] = 'z'; }, "a"},
+      {"upper case in place", [](OrvString& s) { s.toUpperCase(); }, "a"},
       {"new length", [](OrvString& s) { s = "e f g"; }, "e"},
       {"nothing", [](OrvString&) {}, "a"},
   };
