@@ -71,10 +71,16 @@ int OrvObjectDb::loadConfigData(const OrvString& packageDir) {
   const OrvString dataFile = dataFileOf(packageDir);
 
   OrvObject* obj = nullptr;
-  if (!getObjectByName("PackageName", obj, 1)) return 0;
+  if (!getObjectByName("PackageName", obj, 1)) {
+    unlink(dataFile.getValue());
+    return 0;
+  }
   OrvStrVal contextValue(kContext);
   obj->addToValueSetList(kContext, &contextValue);
-  if (!getObjectByName("VKR_PKG_DIR", obj, 1)) return 0;
+  if (!getObjectByName("VKR_PKG_DIR", obj, 1)) {
+    unlink(dataFile.getValue());
+    return 0;
+  }
   OrvStrVal dirValue(packageDir);
   obj->addToValueSetList(kContext, &dirValue);
 
