@@ -3,7 +3,9 @@ BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo package clean
+SANITIZE_BUILD ?= build-asan
+
+.PHONY: all deps configure build test test-sanitize demo package clean
 
 all: build
 
@@ -19,6 +21,14 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+# in its own build directory; tests that measure memory size (label
+# memory-size) are left out, a sanitizer's allocator makes them meaningless.
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DORV_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	@cd $(SANITIZE_BUILD) && ctest --output-on-failure -j$(JOBS) -LE memory-size
+
 # Debian package of the programs, manual pages and examples.
 package: build
 	@cd $(BUILD) && cpack -G DEB
@@ -30,4 +40,4 @@ demo: configure
 	@$(BUILD)/testing/demo/orv-demo
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

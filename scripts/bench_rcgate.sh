@@ -18,12 +18,15 @@
 set -eu
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(cd "${1:-$REPO/build}" 2>/dev/null && pwd) || { echo "no build directory ${1:-$REPO/build}" >&2; exit 2; }
 RUNS=${RUNS:-20}
 
 if [ -z "${NO_BUILD:-}" ]; then
-  cmake --build "$BUILD" -j2 --target rcgate orv-demo orv-sandbox runstats >/dev/null
+  # A fresh clone has no build tree yet: configure one, then build what the
+  # measurement runs (the demo target brings the stand-ins).
+  [ -f "${1:-$REPO/build}/CMakeCache.txt" ] || make -C "$REPO" configure BUILD="${1:-$REPO/build}"
+  cmake --build "${1:-$REPO/build}" -j2 --target rcgate orv-demo orv-sandbox runstats >/dev/null
 fi
+BUILD=$(cd "${1:-$REPO/build}" 2>/dev/null && pwd) || { echo "no build directory ${1:-$REPO/build}" >&2; exit 2; }
 RCGATE=$BUILD/rcgate/rcgate
 SANDBOX=$BUILD/testing/sandbox/orv-sandbox
 STATS_LIB=$BUILD/testing/runstats/librunstats.so

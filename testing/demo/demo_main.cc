@@ -133,8 +133,12 @@ class Demo {
 
   int run() {
     if (!sb_.ok()) return fail("sandbox: " + sb_.error());
-    for (const std::string& m : sb_.missingStandIns())
+    // Without its stand-ins every step would fail for a reason that has
+    // nothing to do with rcgate: say what is missing and stop.
+    const std::vector<std::string> missing = sb_.missingStandIns();
+    for (const std::string& m : missing)
       std::fprintf(stderr, "orv-demo: stand-in not built: %s\n", m.c_str());
+    if (!missing.empty()) return fail("build the stand-ins first (make demo builds them)");
     std::string why = orv_demo::installPackage(sb_, "nodea1", orv_demo::healthyArrays());
     if (!why.empty()) return fail(why);
 
