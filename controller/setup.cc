@@ -10,6 +10,7 @@
 
 #include "array/orv_vexa_util.h"
 #include "controller/orv_rc_vexa.h"
+#include "controller/safe_config.h"
 #include "controller/site_objects.h"
 #include "foundation/logger.h"
 #include "foundation/util.h"
@@ -90,6 +91,18 @@ int OrvRCVexa::initialize() {
       !objectDb->getStrValByName(site.remoteGroup, remoteGroup, 1) ||
       !objectDb->getStrValByName(site.localTarget, localTarget, 1) ||
       !objectDb->getStrValByName(site.remoteTarget, remoteTarget, 1)) {
+    good = 0;
+    return 0;
+  }
+
+  // A value the shell would not take literally is refused here for the
+  // whole configuration: refused only per command, it would leave that side
+  // unread and let the other side's state decide the start alone.
+  OrvUnsafeValue unsafe;
+  if (orvFirstUnsafeConfigValue(*objectDb, &unsafe)) {
+    logger->log("Error: Unsafe value [%s] of attribute [%s]; the package configuration is "
+                "refused.",
+                unsafe.value.getValue(), unsafe.attribute.getValue());
     good = 0;
     return 0;
   }

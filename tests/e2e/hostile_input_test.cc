@@ -36,6 +36,8 @@ struct HostileCase {
   int exitCode;
   // Messages that must appear exactly (the first is the case's own error).
   std::vector<std::string> errors;
+  // No array command at all, not even a version probe.
+  bool arraysUntouched = false;
 };
 
 // Sets a value of site A's configuration that names a word the arrays or
@@ -54,17 +56,7 @@ std::string invalidPackage(const std::string& name) {
   return "Error: Invalid package name [" + name + "]; the package configuration is not loaded.";
 }
 
-std::string notFound(const std::string& group, const std::string& array, const char* end) {
-  return "Warning: Unable to find the properties for the Remote Copy volume group [" + group +
-         "] in the Jx Vexa storage system name [" + array + "]" + end;
-}
-
-std::string refused(const std::string& what, const std::string& value) {
-  return "Error: Refused unsafe " + what + " [" + value + "]; the command was not run";
-}
-
 const std::string kLongName = std::string(5000, 'p') + ";" + kTouch;
-const std::string kPwDir = "/usr/local/tarvos/conf/vexarc/";
 
 std::vector<HostileCase> cases() {
   std::vector<HostileCase> c;
@@ -76,43 +68,41 @@ std::vector<HostileCase> cases() {
     c.push_back({"package name", packageArg(name), 1,
                  {invalidPackage(name), "Cannot find resource group for PackageName"}});
   }
-  // Configuration values that end in array command lines.
-  // Configuration values that end in array command lines: the command is
-  // refused, so that side's group counts as not found and the rule table
-  // decides on the other side's state (here: the peer is secondary or
-  // this side primary, so the package may start without array work).
+  // Configuration values that end in array command lines, of either site
+  // (this node is on site A): the whole configuration is refused before any
+  // array is asked, so no side can count as unreadable and leave the start
+  // to the other side's state.
   const std::string longGroup = std::string(3000, 'g') + ";" + kTouch;
-  c.push_back({"array name with ;",
-               attr("RCVEXA_DC1_STORAGE_SYSTEM_NAME", "vexaa;" + kTouch), 0,
-               {refused("array name", "vexaa;" + kTouch),
-                notFound("rcgora_a", "vexaa;" + kTouch, ".")}});
-  c.push_back({"remote array name with $()",
-               attr("RCVEXA_DC2_STORAGE_SYSTEM_NAME", "vexab$(" + kTouch + ")"), 0,
-               {refused("array name", "vexab$(" + kTouch + ")"),
-                notFound("rcgora_b", "vexab$(" + kTouch + ")", "\n")}});
-  c.push_back({"group with backquotes",
-               attr("RCVEXA_DC1_RC_VOLUME_GROUP", "rcgora_a`" + kTouch + "`"), 0,
-               {refused("group", "rcgora_a`" + kTouch + "`"),
-                notFound("rcgora_a`" + kTouch + "`", "vexaa", ".")}});
-  c.push_back({"remote group with $()",
-               attr("RCVEXA_DC2_RC_VOLUME_GROUP", "rcgora_b$(" + kTouch + ")"), 0,
-               {refused("group", "rcgora_b$(" + kTouch + ")"),
-                notFound("rcgora_b$(" + kTouch + ")", "vexab", "\n")}});
-  c.push_back({"user with ;", attr("RCVEXA_DC1_STORAGE_SYSTEM_USER", "rcadmin;" + kTouch), 0,
-               {refused("password file", kPwDir + "rcadmin;" + kTouch + "_vexaa.pwf"),
-                notFound("rcgora_a", "vexaa", ".")}});
-  c.push_back({"user with a quote", attr("RCVEXA_DC2_STORAGE_SYSTEM_USER", "rc'admin"), 0,
-               {refused("password file", kPwDir + "rc'admin_vexab.pwf"),
-                notFound("rcgora_b", "vexab", "\n")}});
-  c.push_back({"very long group with ;", attr("RCVEXA_DC1_RC_VOLUME_GROUP", longGroup), 0,
-               {refused("group", longGroup), notFound(longGroup, "vexaa", ".")}});
+  const struct {
+    const char* attribute;
+    std::string value;
+  } unsafe[] = {
+      {"DC1_STORAGE_SYSTEM_NAME", "vexaa;" + kTouch},
+      {"DC2_STORAGE_SYSTEM_NAME", "vexab$(" + kTouch + ")"},
+      {"DC1_STORAGE_SYSTEM_USER", "rcadmin;" + kTouch},
+      {"DC2_STORAGE_SYSTEM_USER", "rc'admin"},
+      // Only safe characters, but no ssh user before the underscore.
+      {"DC1_STORAGE_SYSTEM_USER", "rcadmin/"},
+      {"DC1_RC_VOLUME_GROUP", "rcgora_a`" + kTouch + "`"},
+      {"DC2_RC_VOLUME_GROUP", "rcgora_b$(" + kTouch + ")"},
+      {"DC1_RC_VOLUME_GROUP", longGroup},
+      {"DC1_RC_TARGET_FOR_DC2", "vexab_tgt|" + kTouch},
+      {"DC2_RC_TARGET_FOR_DC1", "vexaa_tgt&" + kTouch},
+  };
+  for (const auto& u : unsafe) {
+    c.push_back({u.attribute, attr(std::string("RCVEXA_") + u.attribute, u.value), 1,
+                 {"Error: Unsafe value [" + u.value + "] of attribute [" + u.attribute +
+                      "]; the package configuration is refused.",
+                  "End of Orvanta with Vexa Remote Copy.."},
+                 true});
+  }
   c.push_back({"package directory with ;",
                attr("VKR_PKG_DIR", "/usr/local/tarvos/run/pkgora;" + kTouch), 1,
                {"Error: Invalid package directory [/usr/local/tarvos/run/pkgora;" + kTouch +
                     "] for package [pkgora].",
                 "Cannot find resource group for PackageName"}});
-  // Array outputs.  A target name the array reports and the configuration
-  // repeats reaches the reverse command of this node's takeover.
+  // The same target name on the array and in the configuration of site B's
+  // node: refused before the array's listing is even asked for.
   c.push_back({"target carrying ; on array and in configuration",
                [](PackageScenario& s, std::vector<std::string>&) {
                  s.node = "nodeb1";
@@ -124,8 +114,11 @@ std::vector<HostileCase> cases() {
                  for (arraysim::SimLink& link : b.links)
                    if (link.target != "receive") link.target = t;
                },
-               2,
-               {refused("target", "vexaa_tgt;" + kTouch)}});
+               1,
+               {"Error: Unsafe value [vexaa_tgt;" + kTouch +
+                "] of attribute [DC2_RC_TARGET_FOR_DC1]; the package configuration is refused."},
+               true});
+  // Array outputs.
   c.push_back({"task id carrying $()",
                [](PackageScenario& s, std::vector<std::string>&) {
                  s.node = "nodeb1";
@@ -203,8 +196,16 @@ class HostileInput : public ::testing::Test {
     EXPECT_TRUE(orv_fault::findByName(sb.dir(), kMarker).empty())
         << orv_fault::join(orv_fault::findByName(sb.dir(), kMarker));
     EXPECT_FALSE(hostHasMarker()) << "an injected command ran on the host";
-    for (const arraysim::SimJournalEntry& e : orv_e2e::journal(sb).entries)
+    const arraysim::SimJournal journal = orv_e2e::journal(sb);
+    for (const arraysim::SimJournalEntry& e : journal.entries)
       EXPECT_EQ(e.command.find("touch"), std::string::npos) << e.command;
+    if (c.arraysUntouched) {
+      EXPECT_TRUE(journal.entries.empty()) << journal.entries.front().command;
+      // A refused configuration ends the run: no verdict of an action.
+      EXPECT_LT(orv_e2e::findMessage(msgs, "Package is allowed to start up"), 0) << r.output;
+      ASSERT_FALSE(msgs.empty());
+      EXPECT_EQ(msgs.back(), "End of Orvanta with Vexa Remote Copy..") << r.output;
+    }
     std::vector<std::string> outside = orv_fault::changedOutside(
         before, orv_fault::snapshot(sb),
         {s.packageDir(), arraysim::kDefaultDir, orv_fake::kFakeDataDir, "/dev"});

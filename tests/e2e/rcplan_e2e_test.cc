@@ -185,6 +185,11 @@ TEST_F(RcplanDryRunTest, FailuresBeforeTheDecisionEndWithTwo) {
       {"node in no site", [](PackageScenario& s) { s.node = "nodec9"; }, {"pkgora"}, false,
        "failed on this node"},
       {"package unknown to the cluster", nullptr, {"pkgzz"}, false, "failed on this node"},
+      {"unsafe configuration value",
+       [](PackageScenario& s) { s.set("RCVEXA_DC2_RC_VOLUME_GROUP", "rcgora_b;id"); }, {"pkgora"},
+       false,
+       "Error: Unsafe value [rcgora_b;id] of attribute [DC2_RC_VOLUME_GROUP]; the package "
+       "configuration is refused."},
       {"both arrays unreachable",
        [](PackageScenario& s) {
          s.arrays.array("vexaa").addFault("unreachable");

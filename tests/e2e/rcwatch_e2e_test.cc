@@ -144,6 +144,22 @@ TEST_F(RcwatchE2E, StartNotificationOnEveryChannel) {
   EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
 }
 
+TEST_F(RcwatchE2E, UnsafeValueRefusesTheStart) {
+  setAttr("RCVEXA_DC2_RC_TARGET_FOR_DC1", "arrA_tgt$(id)");
+  orv_sandbox::RunResult r = run(0);
+  ASSERT_TRUE(r.exited()) << r.describe();
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_EQ(countMessages(msgs_, "Error: Unsafe value [arrA_tgt$(id)] of attribute "
+                                 "[DC2_RC_TARGET_FOR_DC1]; the package configuration is "
+                                 "refused."),
+            1)
+      << r.output;
+  EXPECT_TRUE(
+      arraysim::SimJournal::load(sb_->hostPath(arraysim::kDefaultDir)).entries.empty());
+  EXPECT_TRUE(last_.syslog.empty());
+  EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
+}
+
 TEST_F(RcwatchE2E, SteadyStateSendsNothing) {
   run(6);
   EXPECT_EQ(notices(syslog()).size(), 1u);
