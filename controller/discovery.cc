@@ -76,6 +76,18 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
   int remoteRead = 1;
   int rc = 0;
 
+  bool localWarned = false;
+  // Neither group listing could be used: both sides are named as when their
+  // commands fail (the local one unless already named), then the verdict.
+  auto neitherGroupRead = [&]() {
+    if (!localWarned)
+      logger->log(kGroupWarningLocal, localGroup.getValue(), localArrayName.getValue());
+    logger->log(kGroupWarningRemote, remoteGroup.getValue(), remoteArrayName.getValue());
+    logger->log("%s", kBothFailedGroup);
+    if (!monitor) logger->log("Package is not allowed to start up");
+    return 0;
+  };
+
   // Local group.
   cliOption = cliShowRcopyGroup;
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliOption, localArrayName, localPasswordFile, localGroup,
@@ -83,6 +95,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
     PrintMessageFromVexaCLIOutput(file, 2);
     localRead = 0;
     logger->log(kGroupWarningLocal, localGroup.getValue(), localArrayName.getValue());
+    localWarned = true;
     noteProblem(report, file, 0, 1, 1, 0, warningNumber, problem);
   } else {
     PrintMessageFromVexaCLIOutput(file, 5);
@@ -113,10 +126,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
     noteProblem(report, file, 0, 0, 1, 0, warningNumber, problem);
     if (!localRead) {
       PrintMessageFromVexaCLIOutput(file, 1);
-      logger->log(kGroupWarningRemote, remoteGroup.getValue(), remoteArrayName.getValue());
-      logger->log("%s", kBothFailedGroup);
-      if (!monitor) logger->log("Package is not allowed to start up");
-      return 0;
+      return neitherGroupRead();
     }
     PrintMessageFromVexaCLIOutput(file, 2);
     logger->log(kGroupWarningRemote, remoteGroup.getValue(), remoteArrayName.getValue());
@@ -128,7 +138,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
     remoteRead = 0;
     if (!localRead) {
       noteProblem(report, file, 1, 0, 1, 0, warningNumber, problem);
-      return 0;
+      return neitherGroupRead();
     }
   }
 
@@ -140,7 +150,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
           !setStatus("StatusFailsafeMode", remote.failsafeMode) ||
           !setStatus("StatusAutoRecover", remote.autoRecover)) {
         noteProblem(report, file, 2, 1, 1, 0, warningNumber, problem);
-        return 0;
+        return neitherGroupRead();
       }
       fillRCVGVirtualVolumeStatus(remote);
     } else {

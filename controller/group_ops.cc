@@ -61,6 +61,11 @@ int OrvRCVexa::localGroupRunning(OrvString& file, int& running) {
   _VolGroupStatus status;
   if (!OrvVexaUtil::extractVolmeGroupDetails(file, localGroup, localTarget,
                                              status)) {
+    // The caller decides without the status; the log must say why.
+    logger->log(
+        "Warning: Unable to find the properties for the Remote Copy volume "
+        "group [%s] in the Jx Vexa storage system name [%s].",
+        localGroup.getValue(), localArrayName.getValue());
     return -1;
   }
   running = (status.status == "Started" || status.status == "Starting");

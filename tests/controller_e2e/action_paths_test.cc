@@ -179,6 +179,33 @@ TEST_F(ActionBranchTest, StartThatDidNotTakeRefusesWithoutSync) {
   EXPECT_TRUE(o.leftovers.empty());
 }
 
+// The start is accepted but the listing after it cannot be read: the
+// decision stays as it was, and one warning names the side.
+TEST_F(ActionBranchTest, UnreadableListingAfterTheStartIsNamed) {
+  const struct {
+    const char* action;
+    int result;
+  } cases[] = {
+      {"ca_takeover_nop_startrcvg_remotesecrev_nop_remotepri_recover", 0},
+      {"ca_takeover_nop_startrcvg_remotesecrev_syncrcopy_remotepri_recover", 0},
+      {"ca_takeover_startrcvg_remotesec_nop_syncrcopy_remoteprirev_stop_datacenter", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.action);
+    scenario = SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");
+    setPair(scenario, "Primary", "Stopped", "Secondary", "Stopped");
+    scenario.array("arrA").addFault("garbled", "showrcopy groups");
+    Outcome o = run(join(status("periodic"), {c.action}));
+    ASSERT_EQ(o.result(), c.result) << o.describe();
+    EXPECT_EQ(o.count("Warning: Unable to find the properties for the Remote Copy volume group "
+                      "[grpA] in the Jx Vexa storage system name [arrA]."),
+              1)
+        << o.describe();
+    EXPECT_EQ(o.actions("arrA"), Strings({"startrcopygroup -t arrB_tgt grpA", kListA}));
+    EXPECT_TRUE(o.leftovers.empty());
+  }
+}
+
 TEST_F(ActionBranchTest, StartFailureBeforeTheRestoreIsOnlyTraced) {
   setPair(scenario, "Secondary-Rev", "Started", "Primary-Rev", "Started");
   scenario.array("arrB").addFault("fail", "startrcopygroup");

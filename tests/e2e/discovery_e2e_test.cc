@@ -274,23 +274,41 @@ TEST_F(DiscoveryE2E, UnreachableRemoteArrayIsNamedInItsWarnings) {
   EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
 }
 
-TEST_F(DiscoveryE2E, BothArraysUnreachableRefusesThePackage) {
-  scenario_.array("arrA").addFault("unreachable");
-  scenario_.array("arrB").addFault("unreachable");
-  orv_sandbox::RunResult r = runGate("nodeA");
-  ASSERT_TRUE(r.exited()) << r.describe();
-  EXPECT_EQ(r.exitCode, 2) << r.output;
-  EXPECT_TRUE(hasMessage(msgs_,
-                         "Warning: Unable to find the properties for the Remote Copy volume "
-                         "group [grpB] in the Jx Vexa storage system name [arrB]\n"))
-      << r.output;
-  EXPECT_TRUE(hasMessage(msgs_,
-                         "ERROR: Orvanta failed to discover the properties of both remote and "
-                         "local Remote Copy volume group."));
-  EXPECT_TRUE(hasMessage(msgs_, "Package is not allowed to start up"));
-  EXPECT_EQ(configReport(), "");
-  EXPECT_EQ(journal_.count("showrcopy links"), 0);
-  EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
+// Whether the listings failed or ran and could not be read, each side is
+// named, then the verdict.
+TEST_F(DiscoveryE2E, NeitherGroupReadRefusesThePackageAndSaysWhy) {
+  const struct {
+    const char* local;   // fault of each array's group listing
+    const char* remote;
+  } cases[] = {{"unreachable", "unreachable"},
+               {"garbled", "garbled"},
+               {"group_missing", "group_missing"},
+               {"garbled", "unreachable"}};
+  const std::vector<std::string> expected = {
+      "Warning: Unable to find the properties for the Remote Copy volume group [grpA] in the Jx "
+      "Vexa storage system name [arrA].",
+      "Warning: Unable to find the properties for the Remote Copy volume group [grpB] in the Jx "
+      "Vexa storage system name [arrB]\n",
+      "ERROR: Orvanta failed to discover the properties of both remote and local Remote Copy "
+      "volume group.",
+      "Package is not allowed to start up"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.local) + " / " + c.remote);
+    scenario_ = SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");
+    scenario_.array("arrA").addFault(c.local, "showrcopy groups");
+    scenario_.array("arrB").addFault(c.remote, "showrcopy groups");
+    orv_sandbox::RunResult r = runGate("nodeA");
+    ASSERT_TRUE(r.exited()) << r.describe();
+    EXPECT_EQ(r.exitCode, 2) << r.output;
+    size_t at = 0;
+    for (const std::string& line : expected) {
+      while (at < msgs_.size() && !hasMessage({msgs_[at]}, line)) ++at;
+      EXPECT_LT(at++, msgs_.size()) << "missing or out of order: " << line << "\n" << r.output;
+    }
+    EXPECT_EQ(configReport(), "");
+    EXPECT_EQ(journal_.count("showrcopy links"), 0);
+    EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
+  }
 }
 
 // Group status and volume state as the two arrays' views combine.
