@@ -1,6 +1,8 @@
 #include "objectdb/orv_object.h"
 
 #include <cctype>
+#include <climits>
+#include <cstring>
 #include <string>
 
 #include "objectdb/int_text.h"
@@ -24,6 +26,28 @@ std::string withoutWord(const std::string& words, const std::string& word) {
   // Strip the padding added above.
   if (padded.size() <= 2) return std::string();
   return padded.substr(1, padded.size() - 2);
+}
+
+// The upper bound of a range as the catalogue writes it: a number as atoi
+// reads it, where "^E" right after the digits raises it to the power E and
+// "-N" right after that subtracts N, as in "2^31-1".  At most INT_MAX.
+long long rangeMaximum(const char* text) {
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (!isdigit(static_cast<unsigned char>(*p))) return orvAtoi(text);
+  const long long base = orvAtoi(p);
+  while (isdigit(static_cast<unsigned char>(*p))) ++p;
+  if (*p != '^' || !isdigit(static_cast<unsigned char>(p[1]))) return base;
+  const int exponent = orvAtoi(++p);
+  while (isdigit(static_cast<unsigned char>(*p))) ++p;
+  long long value = 1;
+  if (base <= 1) {
+    value = exponent == 0 ? 1 : base;
+  } else {
+    for (int i = 0; i < exponent && value <= INT_MAX; ++i) value *= base;
+  }
+  if (*p == '-' && isdigit(static_cast<unsigned char>(p[1]))) value -= orvAtoi(p + 1);
+  return value > INT_MAX ? INT_MAX : value;
 }
 
 }  // namespace
@@ -107,14 +131,16 @@ int OrvObject::acceptsString(const OrvString& text) {
 
 int OrvObject::acceptsInteger(int v) const {
   if (possibleSet_.getLength() == 0) return 1;
-  OrvString range(possibleSet_);
-  const char* first = range.strTok("-", 1);
-  if (first == nullptr) return 1;
-  const int minimum = orvAtoi(first);
-  if (v < minimum) return 0;
-  const char* second = range.strTok("-", 0);
-  if (second != nullptr && v > orvAtoi(second)) return 0;
-  return 1;
+  // "MIN-MAX": the pieces split at runs of '-', as strTok splits them.
+  const char* first = possibleSet_.getValue();
+  while (*first == '-') ++first;
+  if (*first == '\0') return 1;
+  if (v < orvAtoi(first)) return 0;
+  const char* second = strchr(first, '-');
+  if (second == nullptr) return 1;
+  while (*second == '-') ++second;
+  if (*second == '\0') return 1;
+  return v <= rangeMaximum(second) ? 1 : 0;
 }
 
 int OrvObject::setValue(const OrvType* v) {

@@ -95,10 +95,6 @@ TEST_F(ExampleAttributes, EveryValueIsOneTheObjectAccepts) {
     ASSERT_TRUE(db_.getObjectByName(db_[i].getObjectName(), object, 0));
     OrvValueSet* set = object->getValueSetByContext("ORV");
     if (set == nullptr || set->getValue() == nullptr) continue;
-    // The allowed values of RPO_THRESHOLD ("0- 2^31-1") read as the range
-    // 0..2 in a validated assignment; the threshold is only ever activated,
-    // which takes any number, so it is left out here.
-    if (object->getObjectName() == "RPO_THRESHOLD") continue;
     // Activation takes a value set unchecked; the validated assignment on a
     // copy tells whether the object's allowed values include it.
     OrvObject probe(*object);

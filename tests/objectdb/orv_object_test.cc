@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -67,8 +68,10 @@ TEST(OrvObjectTest, IntegerRange) {
   } cases[] = {
       {"0-86400 -1", 86400, 1}, {"0-86400 -1", 86401, 0}, {"0-86400 -1", -1, 0},
       {"0-86400 -1", 0, 1},     {"", -5, 1},              {"10-20", 9, 0},
-      // atoi of the pieces "0" and " 2^31": the upper bound is 2.
-      {"0- 2^31-1", 2, 1},      {"0- 2^31-1", 3, 0},      {"5", 100000, 1},
+      {"5", 100000, 1},
+      // A power bound, with or without a difference right after it.
+      {"0- 2^31-1", 3600, 1},   {"0- 2^31-1", INT_MAX, 1}, {"0- 2^31-1", -1, 0},
+      {"1-2^3", 8, 1},          {"1-2^3", 9, 0},          {"0-2^40", INT_MAX, 1},
   };
   for (const Case& c : cases) {
     OrvObject obj = objectOf(INTEGER_TYPE, c.set);

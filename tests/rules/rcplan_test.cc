@@ -88,6 +88,15 @@ TEST(Rcplan, StateWithoutMatchingRuleSaysSo) {
   EXPECT_EQ("No rule matched.\n", run.out);
 }
 
+// RPO_THRESHOLD takes minutes up to 2^31-1, as its possible set says.
+TEST(Rcplan, StateTakesTheWholeRpoThresholdRange) {
+  for (const char* minutes : {"0", "3600", "2147483647"}) {
+    const RunResult run = rcplan(std::string("--state RPO_THRESHOLD=") + minutes);
+    EXPECT_EQ(1, run.exitCode) << minutes << ": " << run.err;
+    EXPECT_EQ("No rule matched.\n", run.out) << minutes;
+  }
+}
+
 TEST(Rcplan, RefusesBadInvocationsWithExitTwo) {
   const struct {
     const char* args;
@@ -106,6 +115,7 @@ TEST(Rcplan, RefusesBadInvocationsWithExitTwo) {
       {"--state 'StatusRCLink=Not  Started'", "does not accept the value 'Not  Started'"},
       {"--state RESYNC_WAIT_TIMEOUT=-1", "does not accept the value '-1'"},
       {"--state RPO_THRESHOLD=abc", "object 'RPO_THRESHOLD' does not accept the value 'abc'"},
+      {"--state RPO_THRESHOLD=-1", "object 'RPO_THRESHOLD' does not accept the value '-1'"},
       {"--state StatusActionFunction=ca_takeover_nop",
        "object 'StatusActionFunction' is of type action and cannot be set from text"},
       {"--state StatusReplicationMode=Sync COMMON=x", "object 'COMMON' is of type tag"},
