@@ -62,7 +62,6 @@ int runMonitor(int argc, char** argv) {
     pLog_->logDebug("Initializing the Remote Copy group functions for RCVG Monitor");
     return 1;
   }
-  pObjectDb_->loadUserConfig(id.packageName);
 
   Channels channels = readChannels(id.packageName, addresses);
   const int interval = getMonitorInterval();

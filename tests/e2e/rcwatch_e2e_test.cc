@@ -142,6 +142,8 @@ TEST_F(RcwatchE2E, StartNotificationOnEveryChannel) {
   EXPECT_EQ(countStarting(msgs_, "INFO\tSending Email notification to address dba@example.com"),
             1);
   EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
+  // The configuration is loaded once (two calls), the addresses read once.
+  EXPECT_EQ(calls("tvgetpkgenv").size(), 3u);
 }
 
 TEST_F(RcwatchE2E, UnsafeValueRefusesTheStart) {
