@@ -30,7 +30,6 @@ const OrvCliCommand kCommands[] = {
      OrvCliCommand::kFillTargetGroup, 0, "\"stop\" and \"restore\""},
     {cliOverride, "setrcopygroup override -f -t %s %s", 1, OrvCliCommand::kFillTargetGroup, 0,
      "\"override\""},
-    {cliShowTask, "showtask -d %s", 0, OrvCliCommand::kFillTask, 0, nullptr},
     {cliShowSysDetail, "showsys -d", 0, OrvCliCommand::kFillNone, 0, nullptr},
     {cliShowSys, "showsys", 0, OrvCliCommand::kFillNone, 0, nullptr},
     {cliSync, "syncrcopy -t %s %s", 1, OrvCliCommand::kFillTargetGroup, 0, "\"syncrcopy\""},

@@ -52,7 +52,7 @@ enum e_CLI_CMD_OPTION {
   cliStopRestore = 13,        // "setrcopygroup restore -f -t %s -stopgroups -waittask %s"
   // 14 is unassigned.
   cliOverride = 15,           // "setrcopygroup override -f -t %s %s"
-  cliShowTask = 16,           // "showtask -d %s" (short: empty id)
+  cliShowTask = 16,           // no text: task queries carry their id (vexa_task.cc)
   cliShowSysDetail = 17,      // "showsys -d"                            short
   cliShowSys = 18,            // "showsys"                               short
   cliSync = 19                // "syncrcopy -t %s %s"                    long: target, group
@@ -77,7 +77,7 @@ class OrvVexaUtil {
                               OrvString passwordFile, OrvString group,
                               OrvString target, OrvString& outputFile,
                               int* exitStatus, int waitForTask);
-  // Array-wide commands (options 0, 2, 3, 16, 17, 18); never waits.
+  // Array-wide commands (options 0, 2, 3, 17, 18); never waits.
   static int JxVexaCliCmdExec(e_CLI_CMD_OPTION option, OrvString system,
                               OrvString passwordFile, OrvString& outputFile,
                               int* exitStatus);

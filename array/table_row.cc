@@ -43,12 +43,6 @@ OrvString OrvTableRow::cell(const OrvList<OrvString>& tags,
   return cells[i];
 }
 
-int OrvTableRow::isTitle(const OrvString& line, const char* title) {
-  OrvString t(line);
-  t.trim();
-  return t == title ? 1 : 0;
-}
-
 int OrvTableRow::hasItem(const OrvString& list, const char* word) {
   std::vector<OrvString> items;
   // One item per comma plus one bounds the split.

@@ -22,8 +22,6 @@ class OrvTableRow {
   // The cell under tag name, or "" when the header has no such tag.
   static OrvString cell(const OrvList<OrvString>& tags,
                         const std::vector<OrvString>& cells, const char* name);
-  // 1 when line, after trimming, is exactly title.
-  static int isTitle(const OrvString& line, const char* title);
   // 1 when word occurs as a whole comma-separated (trimmed) item of list.
   static int hasItem(const OrvString& list, const char* word);
 };

@@ -109,7 +109,7 @@ TEST(CommandText, EveryOptionOfBothOverloads) {
       {14, 1, nullptr, 0},
       {14, 0, nullptr, 0},
       {15, 1, "setrcopygroup override -f -t tgtB rcg1", 0},
-      {16, 0, "showtask -d ", 0},
+      {16, 0, nullptr, 0},
       {16, 1, nullptr, 0},
       {17, 0, "showsys -d", 0},
       {18, 0, "showsys", 0},

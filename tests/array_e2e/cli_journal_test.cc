@@ -138,7 +138,7 @@ const OptionText kOptions[] = {
      "\"stop\" and \"restore\""},
     {14, "", "", nullptr},
     {15, "setrcopygroup override -f -t arrB_tgt grpA", "", "\"override\""},
-    {16, "", "showtask -d", nullptr},  // the short form has no task id
+    {16, "", "", nullptr},  // task queries are built with their id
     {17, "", "showsys -d", nullptr},
     {18, "", "showsys", nullptr},
     {19, "syncrcopy -t arrB_tgt grpA", "", "\"syncrcopy\""},
