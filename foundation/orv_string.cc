@@ -1,5 +1,7 @@
 #include "foundation/orv_string.h"
 
+#include "foundation/plain_text.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -11,17 +13,31 @@ namespace {
 // Working-buffer limit of getSubStr, lowerCase and upperCase.
 const size_t kMaxWorkChars = 1023;
 
-std::string upperText(const std::string& s) {
-  std::string r(s);
+int caseInsensitiveCompare(const OrvString& a, const OrvString& b) {
+  return strcmp(orvUpperText(a.getValue()).c_str(), orvUpperText(b.getValue()).c_str());
+}
+
+void skipLeadingBlanks(const char*& begin, const char* end) {
+  while (begin < end && (*begin == ' ' || *begin == '\t')) ++begin;
+}
+
+void dropTrailingSpace(const char* begin, const char*& end) {
+  while (end > begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\n' || end[-1] == '\r'))
+    --end;
+}
+
+}  // namespace
+
+std::string orvUpperText(const std::string& text) {
+  std::string r(text);
   for (char& c : r) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   return r;
 }
 
-int caseInsensitiveCompare(const OrvString& a, const OrvString& b) {
-  return strcmp(upperText(a.getValue()).c_str(), upperText(b.getValue()).c_str());
+void orvTrimBounds(const char*& begin, const char*& end) {
+  skipLeadingBlanks(begin, end);
+  dropTrailingSpace(begin, end);
 }
-
-}  // namespace
 
 OrvString::OrvString() {}
 
@@ -179,22 +195,19 @@ OrvString OrvString::lowerCase() const {
 }
 
 OrvString OrvString::upperCase() const {
-  return OrvString(upperText(value_.substr(0, kMaxWorkChars)).c_str());
+  return OrvString(orvUpperText(value_.substr(0, kMaxWorkChars)).c_str());
 }
 
 void OrvString::trimLeft() {
-  size_t i = 0;
-  while (i < value_.size() && (value_[i] == ' ' || value_[i] == '\t')) ++i;
-  if (i > 0) setValue(value_.substr(i).c_str());
+  const char* begin = value_.data();
+  skipLeadingBlanks(begin, value_.data() + value_.size());
+  if (begin != value_.data()) setValue(value_.substr(begin - value_.data()).c_str());
 }
 
 void OrvString::trimRight() {
-  size_t n = value_.size();
-  while (n > 0) {
-    char c = value_[n - 1];
-    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') break;
-    --n;
-  }
+  const char* end = value_.data() + value_.size();
+  dropTrailingSpace(value_.data(), end);
+  const size_t n = static_cast<size_t>(end - value_.data());
   if (n < value_.size()) setValue(value_.substr(0, n).c_str());
 }
 

@@ -4,19 +4,18 @@
 #include <vector>
 
 #include "foundation/orv_list.h"
+#include "foundation/plain_text.h"
 #include "objectdb/int_text.h"
 
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isSpace(char c) { return isBlank(c) || c == '\n' || c == '\r'; }
 
 std::string trimmed(const std::string& s) {
-  size_t from = 0;
-  while (from < s.size() && isBlank(s[from])) ++from;
-  size_t to = s.size();
-  while (to > from && isSpace(s[to - 1])) --to;
-  return s.substr(from, to - from);
+  const char* begin = s.data();
+  const char* end = begin + s.size();
+  orvTrimBounds(begin, end);
+  return std::string(begin, end);
 }
 
 // The part before the first comment sign.

@@ -5,15 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/plain_text.h"
 #include "objectdb/int_text.h"
 
 namespace {
-
-std::string upperText(const std::string& s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // Removes the whole word from a blank-separated word list, with one of the
 // blanks around it.
@@ -121,7 +116,7 @@ int OrvObject::acceptsString(const OrvString& text) {
   // joined by single blanks is exactly a blank-bounded piece of the set.
   const std::string value(text.getValue());
   if (!value.empty() && value.front() != ' ' && value.back() != ' ' &&
-      (" " + upperText(set) + " ").find(" " + upperText(value) + " ") != std::string::npos) {
+      (" " + orvUpperText(set) + " ").find(" " + orvUpperText(value) + " ") != std::string::npos) {
     return 1;
   }
   // "devdebug" is accepted only until the first refusal.

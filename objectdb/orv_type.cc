@@ -4,14 +4,9 @@
 #include <climits>
 #include <string>
 
-namespace {
+#include "foundation/plain_text.h"
 
-// Upper-cased copy of a whole text (no length limit).
-std::string upperText(const OrvString& s) {
-  std::string out(s.getValue(), static_cast<size_t>(s.getLength()));
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
+namespace {
 
 std::string lowerText(const OrvString& s) {
   std::string out(s.getValue(), static_cast<size_t>(s.getLength()));
@@ -85,7 +80,7 @@ bool operator==(const OrvStrVal& a, const OrvStrVal& b) {
 bool operator<(const OrvStrVal& a, const OrvStrVal& b) {
   // Lower-casing first and upper-casing after leaves every letter upper-case
   // and every other byte as it was.  std::string compares as unsigned bytes.
-  return upperText(a.getValue()).compare(upperText(b.getValue())) < 0;
+  return orvUpperText(a.getValue().getValue()).compare(orvUpperText(b.getValue().getValue())) < 0;
 }
 
 OrvListVal& OrvListVal::operator=(const OrvListVal& other) {

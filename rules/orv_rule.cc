@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/plain_text.h"
 #include "rules/orv_exception.h"
 
 namespace {
@@ -28,14 +29,7 @@ bool nextToken(const char*& pos, const char* end, char delim, Span& token) {
   return true;
 }
 
-// OrvString::trim: leading blanks and tabs, trailing blanks, tabs and line ends.
-void trim(Span& s) {
-  while (s.begin < s.end && (*s.begin == ' ' || *s.begin == '\t')) ++s.begin;
-  while (s.end > s.begin &&
-         (s.end[-1] == ' ' || s.end[-1] == '\t' || s.end[-1] == '\n' || s.end[-1] == '\r')) {
-    --s.end;
-  }
-}
+void trim(Span& s) { orvTrimBounds(s.begin, s.end); }
 
 // Rule-set names compare exactly (case-sensitive); most names of a table
 // differ in length, which settles the comparison at once.
