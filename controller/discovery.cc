@@ -89,9 +89,8 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
   };
 
   // Local group.
-  cliOption = cliShowRcopyGroup;
-  if (!OrvVexaUtil::JxVexaCliCmdExec(cliOption, localArrayName, localPasswordFile, localGroup,
-                                     localTarget, file, &rc, 0)) {
+  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, localArrayName, localPasswordFile,
+                                     localGroup, localTarget, file, &rc, 0)) {
     PrintMessageFromVexaCLIOutput(file, 2);
     localRead = 0;
     logger->log(kGroupWarningLocal, localGroup.getValue(), localArrayName.getValue());
@@ -119,9 +118,8 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
   }
 
   // Remote group.
-  cliOption = cliShowRcopyGroup;
-  if (!OrvVexaUtil::JxVexaCliCmdExec(cliOption, remoteArrayName, remotePasswordFile, remoteGroup,
-                                     remoteTarget, file, &rc, 0)) {
+  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, remoteArrayName, remotePasswordFile,
+                                     remoteGroup, remoteTarget, file, &rc, 0)) {
     remoteRead = 0;
     noteProblem(report, file, 0, 0, 1, 0, warningNumber, problem);
     if (!localRead) {
@@ -166,8 +164,8 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
 
   // Local links.
   if (localRead) {
-    cliOption = cliShowRcopyLinks;
-    if (!OrvVexaUtil::JxVexaCliCmdExec(cliOption, localArrayName, localPasswordFile, file, &rc)) {
+    if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, localArrayName, localPasswordFile, file,
+                                       &rc)) {
       PrintMessageFromVexaCLIOutput(file, 2);
       localRead = 0;
       logger->log(kLinkWarningLocal, localArrayName.getValue());
@@ -187,9 +185,8 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
 
   // Remote links.
   if (remoteRead) {
-    cliOption = cliShowRcopyLinks;
-    if (!OrvVexaUtil::JxVexaCliCmdExec(cliOption, remoteArrayName, remotePasswordFile, file,
-                                       &rc)) {
+    if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, remoteArrayName, remotePasswordFile,
+                                       file, &rc)) {
       remoteRead = 0;
       logger->log(kLinkWarningRemote, remoteArrayName.getValue());
       noteProblem(report, file, 0, 0, 0, 1, warningNumber, problem);
@@ -249,9 +246,8 @@ int OrvRCVexa::caGetVGStates(OrvString array, OrvString passwordFile, OrvString 
   OrvString file;
   if (!OrvUtil::createTempFile(packageDir, "orv", file)) return 0;
   int rc = 0;
-  cliOption = cliShowRcopyGroup;
-  if (!OrvVexaUtil::JxVexaCliCmdExec(cliOption, array, passwordFile, group, target, file, &rc,
-                                     0)) {
+  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, array, passwordFile, group, target, file,
+                                     &rc, 0)) {
     PrintMessageFromVexaCLIOutput(file, 2);
     logger->log("Error: RC VG status failed [%s] at [%s] ", group.getValue(), array.getValue());
     OrvUtil::OrvUnlink(file.getValue());
@@ -268,8 +264,7 @@ int OrvRCVexa::caGetlinkStates(OrvString array, OrvString passwordFile, OrvStrin
   OrvString file;
   if (!OrvUtil::createTempFile(packageDir, "orv", file)) return 0;
   int rc = 0;
-  cliOption = cliShowRcopyLinks;
-  if (!OrvVexaUtil::JxVexaCliCmdExec(cliOption, array, passwordFile, file, &rc)) {
+  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, array, passwordFile, file, &rc)) {
     PrintMessageFromVexaCLIOutput(file, 2);
     logger->log("Error: RC Link Status is failed [%s] ", array.getValue());
     OrvUtil::OrvUnlink(file.getValue());

@@ -16,14 +16,13 @@
 int OrvRCVexa::runGroupStep(e_CLI_CMD_OPTION option, bool remoteSide,
                             OrvString& file) {
   int exitStatus = 0;
-  cliOption = option;
   if (remoteSide) {
-    return OrvVexaUtil::JxVexaCliCmdExec(cliOption, remoteArrayName,
+    return OrvVexaUtil::JxVexaCliCmdExec(option, remoteArrayName,
                                          remotePasswordFile, remoteGroup,
                                          remoteTarget, file, &exitStatus,
                                          0) != 0;
   }
-  return OrvVexaUtil::JxVexaCliCmdExec(cliOption, localArrayName,
+  return OrvVexaUtil::JxVexaCliCmdExec(option, localArrayName,
                                        localPasswordFile, localGroup,
                                        localTarget, file, &exitStatus,
                                        0) != 0;
@@ -86,9 +85,21 @@ int OrvRCVexa::StartLocalGroup() {
 }
 
 int OrvRCVexa::StartRemoteGroup() {
-  StepOutputFile file(packageDir);
-  if (!file.ok()) return 2;
-  return groupStep(cliStartGroup, true, file.path(), 1, "Start") ? 0 : 2;
+  return singleStepAction(cliStartGroup, true, 1, "Start", 0, 2);
+}
+
+int OrvRCVexa::startLocalThenWait(StepOutputFile& file,
+                                  const char* startFailedWarning) {
+  if (!runGroupStep(cliStartGroup, false, file.path())) {
+    PrintMessageFromVexaCLIOutput(file.path(), 2);
+    logger->log(startFailedWarning, localGroup.getValue());
+    file.release();
+    askBackgroundStart();
+    return 3;
+  }
+  file.release();
+  if (ca_resyncwait(0) != 0) askBackgroundStart();
+  return 3;
 }
 
 int OrvRCVexa::ca_takeover_reverse_startrcvg() {
@@ -99,17 +110,7 @@ int OrvRCVexa::ca_takeover_reverse_startrcvg() {
   if (!file.ok()) return 2;
   if (!groupStep(cliReverse, false, file.path(), 1, "Reverse")) return 2;
 
-  if (!runGroupStep(cliStartGroup, false, file.path())) {
-    PrintMessageFromVexaCLIOutput(file.path(), 2);
-    logger->log("Warning: Start of Volume Group [%s] failed.",
-                localGroup.getValue());
-    file.release();
-    askBackgroundStart();
-    return 3;
-  }
-  file.release();
-  if (ca_resyncwait(0) != 0) askBackgroundStart();
-  return 3;
+  return startLocalThenWait(file, "Warning: Start of Volume Group [%s] failed.");
 }
 
 int OrvRCVexa::asyncStopThenReverse(StepOutputFile& file) {
@@ -166,20 +167,11 @@ int OrvRCVexa::ca_takeover_stoprcvg_reverse_startrcvg() {
   if (!groupStep(cliStopReverse, false, file.path(), 1, "Reverse")) return 2;
   PrintMessageFromVexaCLIOutput(file.path(), 5);
 
-  if (!runGroupStep(cliStartGroup, false, file.path())) {
-    PrintMessageFromVexaCLIOutput(file.path(), 2);
-    logger->log(
-        "Warning: Starting of the Remote Copy volume group [%s] has failed to "
-        "complete. This means that Remote Copy is not happening between the "
-        "primary and secondary volume groups. Orvanta will try to "
-        "start the Remote Copy volume group  using the startrcopygroup "
-        "command in the background after package start up is complete.",
-        localGroup.getValue());
-    file.release();
-    askBackgroundStart();
-    return 3;
-  }
-  file.release();
-  if (ca_resyncwait(0) != 0) askBackgroundStart();
-  return 3;
+  return startLocalThenWait(
+      file,
+      "Warning: Starting of the Remote Copy volume group [%s] has failed to "
+      "complete. This means that Remote Copy is not happening between the "
+      "primary and secondary volume groups. Orvanta will try to "
+      "start the Remote Copy volume group  using the startrcopygroup "
+      "command in the background after package start up is complete.");
 }

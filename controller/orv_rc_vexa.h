@@ -187,7 +187,6 @@ class OrvRCVexa {
   const OrvString& getLocalTarget() const { return localTarget; }
   const OrvString& getRemoteTarget() const { return remoteTarget; }
   const OrvList<_VolumeStatus>& getPeriodicVolumes() const { return periodicVolumes; }
-  e_CLI_CMD_OPTION getCliOption() const { return cliOption; }
   time_t getWaitStartTime() const { return waitStartTime; }
   // Lets a caller (or a test) stand for an earlier wait of the same run.
   void setWaitStartTime(time_t t) { waitStartTime = t; }
@@ -237,6 +236,11 @@ class OrvRCVexa {
   int localGroupRunning(OrvString& file, int& running);
   // Creates the start-replication marker in VKR_PKG_DIR.
   void askBackgroundStart();
+  // The tail of the reverse-and-start sequences: starts the local group and
+  // waits for it to resynchronise; a failed start (output copied, then
+  // startFailedWarning with the local group) or wait asks for a start in the
+  // background.  Releases file before waiting; always 3.
+  int startLocalThenWait(class StepOutputFile& file, const char* startFailedWarning);
   // Asynchronous branch of the stop-reverse-start sequence.
   int asyncStopThenReverse(class StepOutputFile& file);
   // Starts the shared wait clock when needed; seconds elapsed on it.
@@ -268,7 +272,6 @@ class OrvRCVexa {
   OrvObjectDb* objectDb;
   OrvString packageDir;
   int good;
-  e_CLI_CMD_OPTION cliOption;
   OrvString localPasswordFile;
   OrvString remotePasswordFile;
   OrvString localArrayName;

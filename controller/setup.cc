@@ -22,8 +22,7 @@ OrvRCVexa::OrvRCVexa(OrvObjectDb* objectDb, OrvString packageDir)
       waitTimeout(250),
       objectDb(objectDb),
       packageDir(packageDir),
-      good(1),
-      cliOption(cliShowRcopyGroup) {
+      good(1) {
   initialize();
 }
 

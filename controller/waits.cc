@@ -109,16 +109,9 @@ int OrvRCVexa::ca_resyncwait(int reportAsError) {
 
     OrvString group;
     OrvString target;
-    int exitStatus = 0;
     // One listing of the group on either array into the pass's file.
     auto listGroup = [&](bool remote) {
-      cliOption = cliShowRcopyGroup;
-      return OrvVexaUtil::JxVexaCliCmdExec(
-                 cliOption, remote ? remoteArrayName : localArrayName,
-                 remote ? remotePasswordFile : localPasswordFile,
-                 remote ? remoteGroup : localGroup,
-                 remote ? remoteTarget : localTarget, file.path(), &exitStatus,
-                 0) != 0;
+      return runGroupStep(cliShowRcopyGroup, remote, file.path()) != 0;
     };
     bool read = false;
     if (localUnknown) {
