@@ -1,5 +1,7 @@
 #include "controller/site_objects.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 const OrvSiteObjects kDc1Local = {
@@ -24,4 +26,12 @@ OrvString orvPasswordFilePath(const OrvString& user, const OrvString& arrayName)
   OrvString path("/usr/local/tarvos/conf/vexarc");
   path = path + "/" + user + "_" + arrayName + ".pwf";
   return path;
+}
+
+OrvPasswordFileState orvPasswordFileState(const OrvString& path) {
+  struct stat st;
+  if (stat(path.getValue(), &st) != 0) return kPasswordFileMissing;
+  if (!S_ISREG(st.st_mode)) return kPasswordFileNotRegular;
+  if ((st.st_mode & (S_IRGRP | S_IROTH)) != 0) return kPasswordFileExposed;
+  return kPasswordFileOk;
 }

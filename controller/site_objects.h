@@ -27,4 +27,15 @@ const OrvSiteObjects& orvSiteObjects(const OrvString& currentDC);
 // built, the file is not looked at.
 OrvString orvPasswordFilePath(const OrvString& user, const OrvString& arrayName);
 
+// What stands at a password-file path, links followed.  The file holds an
+// array password, so anything but a regular file that only its owner can
+// read is worth a word to the administrator.
+enum OrvPasswordFileState {
+  kPasswordFileOk = 0,
+  kPasswordFileMissing,     // nothing there (or the path cannot be looked at)
+  kPasswordFileNotRegular,  // a directory, device, pipe, ...
+  kPasswordFileExposed      // readable by group or others
+};
+OrvPasswordFileState orvPasswordFileState(const OrvString& path);
+
 #endif  // CONTROLLER_SITE_OBJECTS_H_
