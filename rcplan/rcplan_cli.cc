@@ -5,6 +5,7 @@
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "objectdb/orv_type.h"
+#include "rcplan/config_check.h"
 #include "rcplan/dry_run.h"
 #include "rules/orv_rule_db.h"
 
@@ -51,11 +52,14 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
 void printUsage(std::ostream& os) {
   os << "Usage: rcplan --dump\n"
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
+        "       rcplan --check PKG\n"
         "       rcplan PKG\n"
         "\n"
         "  --dump   print the condition list, the rule sets and the rule paths\n"
         "  --state  set the named objects and show the action the rule table chooses\n"
         "           (values as the arrays report them, e.g. StatusRCLink=\"Not Started\")\n"
+        "  --check  check the whole configuration of package PKG on this node: every\n"
+        "           finding on one line (Error: or Warning:); the arrays only queried\n"
         "  PKG      dry run of a start of package PKG on this node: read both arrays\n"
         "           and show the action rcgate would choose, without running it\n"
         "           (a FORCEFLAG file is taken into account and left in place)\n";
@@ -86,6 +90,14 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       return kExitUsage;
     }
     return runState(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  }
+  if (command == "--check") {
+    if (args.size() != 2) {
+      err << "rcplan: --check takes one package name\n";
+      printUsage(err);
+      return kExitUsage;
+    }
+    return runConfigCheck(args[1], out);
   }
   if (command[0] != '-') {
     if (args.size() != 1) {

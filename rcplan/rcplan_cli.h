@@ -7,6 +7,10 @@
 //                                    evaluates the table: the chosen action and
 //                                    the matched conditions ("position :
 //                                    condition"), or that no rule matched
+//   rcplan --check PKG               every finding about the configuration of
+//                                    package PKG on this node, one per line
+//                                    (rcplan/config_check.h); exit 0 without
+//                                    an Error, 1 with one
 //   rcplan PKG                       the dry run of a start of package PKG on
 //                                    this node: discovery of both arrays and
 //                                    the decision, no action (rcplan/dry_run.h)

@@ -189,6 +189,16 @@ int findMessage(const std::vector<std::string>& msgs, const std::string& text) {
   return -1;
 }
 
+std::vector<std::string> findingLines(const std::string& output) {
+  std::vector<std::string> out;
+  std::istringstream in(output);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.compare(0, 6, "Error:") == 0 || line.compare(0, 8, "Warning:") == 0)
+      out.push_back(line);
+  return out;
+}
+
 std::vector<std::vector<std::string>> fakeCalls(const orv_sandbox::Sandbox& sb,
                                                 const std::string& fake) {
   std::vector<std::vector<std::string>> calls;

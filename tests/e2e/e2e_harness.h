@@ -81,6 +81,10 @@ std::vector<std::string> messages(const std::string& output, bool withDebug = tr
 // written right after it) matches when its first lines equal text.
 int findMessage(const std::vector<std::string>& msgs, const std::string& text);
 
+// The finding lines of rcplan --check output: those starting with "Error:"
+// or "Warning:", in order.
+std::vector<std::string> findingLines(const std::string& output);
+
 // The recorded calls of a fake (see testing/fakes/fake_data.h): each call's
 // arguments, argv[0] first.
 std::vector<std::vector<std::string>> fakeCalls(const orv_sandbox::Sandbox& sb,

@@ -213,5 +213,133 @@ TEST_F(RcplanDryRunTest, FailuresBeforeTheDecisionEndWithTwo) {
   }
 }
 
+
+// rcplan --check: every finding of a package's configuration in one run,
+// each one line, and nothing sent to the arrays but queries.  Each faulty
+// package holds faults of several kinds at once; faults that exclude each
+// other (an array that does not answer cannot show a wrong role) are spread
+// over three packages.
+TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
+  const std::string pwfA = "/usr/local/tarvos/conf/vexarc/rcadmin_vexaa.pwf";
+  const std::string pwfB = "/usr/local/tarvos/conf/vexarc/rcadmin_vexab.pwf";
+  struct Case {
+    const char* what;
+    std::function<void(PackageScenario&)> faults;
+    std::function<bool(orv_sandbox::Sandbox&)> files;  // after the install
+    bool forceFlag;
+    int exitCode;
+    std::vector<std::string> findings;  // the start of each finding line, in order
+    std::vector<std::string> lines;     // further lines of the output
+    std::string unasked = "";           // an array that must get no command
+  } cases[] = {
+      {"the example package", nullptr, nullptr, false, 0, {},
+       {"This node [nodea1] belongs to site A.", "Array [vexaa] (site A) answers through the array client.",
+        "Group [rcgora_a] on array [vexaa] (site A): Primary, Started, mode Sync; links to [vexab_tgt]: Up.",
+        "Array [vexab] (site B) answers through the array client.",
+        "Check of package pkgora finished: no errors, no warnings."}},
+      {"attributes, node lists, a password file, a missing group, the force flag",
+       [](PackageScenario& s) {
+         s.set("RCVEXA_RESYNC_WAIT_TIMOUT", "30", false);
+         s.moveToFront("RCVEXA_RESYNC_WAIT_TIMOUT");
+         s.moveToFront("RCVEXA_RESYNC_WAIT_TIMOUT");
+         s.set("RCVEXA_StatusFastFailbackOk", "yes");
+         s.remove("RCVEXA_DC1_STORAGE_SYSTEM_USER");
+         s.set("RCVEXA_AUTO_NONCURDATA", "yes");
+         s.set("RCVEXA_RESYNC_WAIT_TIMEOUT", "soon", false);
+         s.set("RCVEXA_DC1_RC_TARGET_FOR_DC2", "vexab_tgt;reboot");
+         s.set("RCVEXA_DC1_NODE_LIST", "nodea2");
+         s.set("RCVEXA_DC2_NODE_LIST", "");
+         s.set("RCVEXA_DC2_RC_VOLUME_GROUP", "rcgora_z");
+       },
+       [&](orv_sandbox::Sandbox& sb) { return sb.writeFile(pwfB, "encrypted\n", 0644); }, true, 1,
+       {"Error: Attribute [RCVEXA_RESYNC_WAIT_TIMOUT] is not a known setting; correct its name or "
+        "remove it. A start stops reading the attributes at this line and loses the 14 after it.",
+        "Error: Attribute [RCVEXA_StatusFastFailbackOk] names a run-time object",
+        "Error: Required attribute [RCVEXA_DC1_STORAGE_SYSTEM_USER] is not set",
+        "Error: Attribute [RCVEXA_AUTO_NONCURDATA] holds [yes], not 0 or 1",
+        "Error: Attribute [RCVEXA_RESYNC_WAIT_TIMEOUT] holds [soon], not -1, NO_TIMEOUT or 0..86400",
+        "Error: Attribute [RCVEXA_DC1_RC_TARGET_FOR_DC2] holds [vexab_tgt;reboot], which may not "
+        "be put into a command line",
+        "Error: Attribute [RCVEXA_DC2_NODE_LIST] lists no node",
+        "Error: This node [nodea1] is in neither RCVEXA_DC1_NODE_LIST nor RCVEXA_DC2_NODE_LIST",
+        "Error: Password file [" + pwfB + "] of array [vexab] (site B) is readable by group or others",
+        "Warning: The array of site A was not asked",
+        "Error: Group [rcgora_z] (RCVEXA_DC2_RC_VOLUME_GROUP) is not on array [vexab] (site B; "
+        "groups there: rcgora_b)",
+        "Warning: FORCEFLAG file [/usr/local/tarvos/run/pkgora//FORCEFLAG] is present"},
+       {"Check of package pkgora finished: errors 10, warnings 2."},
+       "vexaa"},
+      {"node lists, password files, target, links, roles and modes of the two halves",
+       [](PackageScenario& s) {
+         s.set("RCVEXA_DC1_NODE_LIST", "nodea1.sitea.example nodea2 nodeb2");
+         s.set("RCVEXA_DC2_NODE_LIST", "nodeb1 nodeb2 nodea1");
+         s.set("RCVEXA_DC1_RC_TARGET_FOR_DC2", "vexac_tgt");
+         s.arrays.array("vexab").version = "3.3.1";
+         s.arrays.array("vexab").group("rcgora_b").role = "Primary";
+         s.arrays.array("vexab").group("rcgora_b").mode = "Periodic";
+         s.arrays.linkDown("vexaa", "vexab");
+       },
+       [&](orv_sandbox::Sandbox& sb) {
+         return sb.remove(pwfA) && sb.makeDir(pwfA, 0700) && sb.remove(pwfB);
+       },
+       false, 1,
+       {"Error: This node [nodea1] is in both RCVEXA_DC1_NODE_LIST and RCVEXA_DC2_NODE_LIST",
+        "Error: Node [nodeb2] is in both RCVEXA_DC1_NODE_LIST and RCVEXA_DC2_NODE_LIST",
+        "Error: Password file [" + pwfA + "] of array [vexaa] (site A) is not a regular file",
+        "Warning: Password file [" + pwfB + "] of array [vexab] (site B) is missing",
+        "Error: Group [rcgora_a] on array [vexaa] (site A) replicates through target [vexab_tgt], "
+        "not [vexac_tgt] (RCVEXA_DC1_RC_TARGET_FOR_DC2)",
+        "Error: Target [vexac_tgt] (RCVEXA_DC1_RC_TARGET_FOR_DC2) has no link on array [vexaa]",
+        "Warning: The links of array [vexab] (site B) to target [vexaa_tgt] are Down",
+        "Error: The two halves are not one primary and one secondary (site A [rcgora_a]: Primary, "
+        "site B [rcgora_b]: Primary)",
+        "Error: The two halves replicate in different modes (site A: Sync, site B: Periodic)"},
+       {"Array [vexab] (site B) answers through ssh as rcadmin."}},
+      {"an array that does not answer, a mode the table does not know, a range",
+       [](PackageScenario& s) {
+         s.arrays.array("vexab").addFault("unreachable");
+         s.arrays.array("vexaa").group("rcgora_a").mode = "Stream";
+         s.set("RCVEXA_PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", "900", false);
+       },
+       nullptr, false, 1,
+       {"Warning: Attribute [RCVEXA_PERIODIC_ASYNC_LINK_DOWN_TIMEOUT] holds [900], not 200..400",
+        "Error: Group [rcgora_a] on array [vexaa] (site A) replicates in mode [Stream], which the "
+        "decision table does not know",
+        "Error: Array [vexab] (site B) does not answer through ssh as rcadmin (exit 255: ssh: "
+        "connect to host vexab port 22: Network is unreachable)"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PackageScenario scenario;
+    if (c.faults) c.faults(scenario);
+    install(scenario, c.forceFlag);
+    if (c.files) {
+      ASSERT_TRUE(c.files(*sb_)) << sb_->error();
+    }
+    orv_sandbox::RunResult r = run(rcplanPath(), {"--check", "pkgora"});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+
+    const std::vector<std::string> found = findingLines(r.output);
+    ASSERT_EQ(found.size(), c.findings.size()) << r.output;
+    for (size_t i = 0; i < found.size(); ++i)
+      EXPECT_EQ(found[i].compare(0, c.findings[i].size(), c.findings[i]), 0)
+          << "expected: " << c.findings[i] << "\n" << r.output;
+    for (const std::string& l : c.lines)
+      EXPECT_NE(r.output.find("\n" + l + "\n"), std::string::npos) << l << "\n" << r.output;
+
+    // Queries only, no unsafe value on any command line, nothing left.
+    expectOnlyQueries();
+    for (const arraysim::SimJournalEntry& e : journal(*sb_).entries) {
+      EXPECT_EQ(e.argv.find("reboot"), std::string::npos) << e.argv;
+      EXPECT_NE(e.array, c.unasked) << e.command;
+    }
+    EXPECT_FALSE(journal(*sb_).entries.empty());
+    EXPECT_EQ(sb_->listDir(scenario.packageDir()),
+              c.forceFlag ? std::vector<std::string>{"FORCEFLAG"} : std::vector<std::string>{});
+    EXPECT_EQ(sb_->listDir("/tmp"), std::vector<std::string>{});
+  }
+}
+
 }  // namespace
 }  // namespace orv_e2e

@@ -53,10 +53,11 @@ class ExamplePackage : public ::testing::Test {
   }
 
   orv_sandbox::RunResult run(const std::string& node, const std::string& program,
-                             int maxSleeps = 0) {
+                             int maxSleeps = 0, const std::string& option = "") {
     EXPECT_TRUE(sb_->setNodeName(node));
     orv_sandbox::RunOptions options;
     options.argv = {kBuild + "/" + program + "/" + program, kPackage};
+    if (!option.empty()) options.argv.insert(options.argv.begin() + 1, option);
     options.virtualTime = true;
     options.maxSleeps = maxSleeps;
     options.vtimeLog = kVtimeLog;
@@ -85,6 +86,17 @@ TEST_F(ExamplePackage, DryRunOnTheOtherSitePlansTheSwitchOver) {
   const std::string journal = sb_->readFile(std::string(arraysim::kDefaultDir) + "/journal");
   EXPECT_EQ(journal.find("setrcopygroup"), std::string::npos) << journal;
   EXPECT_EQ(journal.find("stoprcopygroup"), std::string::npos) << journal;
+}
+
+// What installation step 5 of the README promises for the example.
+TEST_F(ExamplePackage, CheckFindsNothingOnEitherSite) {
+  for (const char* node : {"nodea1", "nodeb2"}) {
+    orv_sandbox::RunResult r = run(node, "rcplan", 0, "--check");
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.output.find("Error"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("Warning"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("finished: no errors, no warnings."), std::string::npos) << r.output;
+  }
 }
 
 TEST_F(ExamplePackage, MonitorPollsAtTheIntervalAndMailsBothAddresses) {

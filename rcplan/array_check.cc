@@ -1,0 +1,161 @@
+// The array half of rcplan --check: the listings a start's discovery reads,
+// asked through the same command layer, and nothing else.
+
+#include <strings.h>
+
+#include <string>
+
+#include "array/orv_vexa_util.h"
+#include "array/rc_records.h"
+#include "controller/takeover_actions_steps.h"
+#include "foundation/orv_list.h"
+#include "foundation/orv_string.h"
+#include "foundation/util.h"
+#include "objectdb/orv_object.h"
+#include "objectdb/orv_object_db.h"
+#include "rcplan/check_findings.h"
+
+namespace rcplan {
+
+namespace {
+
+// The first non-blank line of a command's output: the array's or ssh's own
+// reason when a command failed.
+std::string firstOutputLine(OrvString& file) {
+  OrvString content;
+  if (!OrvUtil::orvReadFile(file, content, 0)) return "no output";
+  const std::string text = content.getValue();
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first != std::string::npos) {
+      line = line.substr(first);
+      return line.substr(0, line.find_last_not_of(" \t\r") + 1);
+    }
+    at = end + 1;
+  }
+  return "no output";
+}
+
+// Whether discovery could store text in the status object: the decision
+// table knows only the values of its possible set.
+bool statusAccepts(const char* object, const std::string& text) {
+  OrvObjectDb catalogue;
+  OrvObject* found = nullptr;
+  if (!catalogue.getObjectByName(object, found, 0)) return false;
+  OrvObject copy(*found);
+  return copy.setValue(OrvString(text.c_str())) != 0;
+}
+
+bool startsWith(const std::string& text, const char* prefix) {
+  return strncasecmp(text.c_str(), prefix, std::string(prefix).size()) == 0;
+}
+
+}  // namespace
+
+void checkArray(const CheckSite& s, CheckFindings& f, ArrayView& view) {
+  const OrvString array(s.array.c_str());
+  const OrvString passwordFile(s.passwordFile.c_str());
+  const char* name = s.array.c_str();
+  OrvVexaUtil::AccessPath path = OrvVexaUtil::kAccessCli;
+  OrvString sshUser;
+  if (!OrvVexaUtil::selectAccessPath(array, passwordFile, &path, sshUser)) {
+    f.line("Error: The access path to array [%s] (site %s) could not be chosen: a local command "
+           "failed to start.",
+           name, s.site);
+    return;
+  }
+  const std::string how = path == OrvVexaUtil::kAccessCli
+                              ? std::string("the array client")
+                              : std::string("ssh as ") + sshUser.getValue();
+  // Output files go to /tmp: the check leaves the package directory alone.
+  StepOutputFile groups(OrvString("/tmp"));
+  StepOutputFile links(OrvString("/tmp"));
+  if (!groups.ok() || !links.ok()) {
+    f.line("Error: No temporary file could be made in /tmp; array [%s] (site %s) was not asked.",
+           name, s.site);
+    return;
+  }
+  int rc = 0;
+  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroups, array, passwordFile, groups.path(),
+                                     &rc)) {
+    f.line("Error: Array [%s] (site %s) does not answer through %s (exit %d: %s); check the "
+           "network, the array and the login.",
+           name, s.site, how.c_str(), rc, firstOutputLine(groups.path()).c_str());
+    return;
+  }
+  f.line("Array [%s] (site %s) answers through %s.", name, s.site, how.c_str());
+
+  OrvList<_VolGroupStatus> listed;
+  OrvVexaUtil::parseShowRCopyGroups(groups.path(), listed);
+  const _VolGroupStatus* group = nullptr;
+  std::string names;
+  for (int i = 0; i < listed.numObjects(); ++i) {
+    const _VolGroupStatus& g = listed[i]->data();
+    if (group == nullptr && s.group == g.name.getValue()) group = &g;
+    names += (names.empty() ? "" : " ") + std::string(g.name.getValue());
+  }
+  if (group == nullptr) {
+    f.line("Error: Group [%s] (RCVEXA_%s_RC_VOLUME_GROUP) is not on array [%s] (site %s; groups "
+           "there: %s); correct the attribute or create the group.",
+           s.group.c_str(), s.prefix, name, s.site, names.empty() ? "none" : names.c_str());
+    return;
+  }
+  view.groupRead = true;
+  view.role = group->role.getValue();
+  view.mode = group->mode.getValue();
+  if (s.target != group->target.getValue())
+    f.line("Error: Group [%s] on array [%s] (site %s) replicates through target [%s], not [%s] "
+           "(%s); a start does not find it: correct the attribute.",
+           s.group.c_str(), name, s.site, group->target.getValue(), s.target.c_str(),
+           s.targetAttribute);
+  if (!statusAccepts("StatusReplicationMode", view.mode))
+    f.line("Error: Group [%s] on array [%s] (site %s) replicates in mode [%s], which the decision "
+           "table does not know (sync, periodic, async); a start cannot use this array.",
+           s.group.c_str(), name, s.site, view.mode.c_str());
+  if (!statusAccepts("StatusLocalReplicationRole", view.role))
+    f.line("Error: Group [%s] on array [%s] (site %s) has the role [%s], which the decision "
+           "table does not know; a start cannot use this array.",
+           s.group.c_str(), name, s.site, view.role.c_str());
+
+  OrvString linkStatus;
+  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, array, passwordFile, links.path(),
+                                     &rc)) {
+    f.line("Error: Array [%s] (site %s) does not answer the link listing (exit %d: %s); check "
+           "the array.",
+           name, s.site, rc, firstOutputLine(links.path()).c_str());
+  } else if (!OrvVexaUtil::extractLinkStatus(links.path(), s.target.c_str(), linkStatus)) {
+    f.line("Error: Target [%s] (%s) has no link on array [%s] (site %s); correct the attribute "
+           "or set up the target's links on the array.",
+           s.target.c_str(), s.targetAttribute, name, s.site);
+  } else if (!(linkStatus == "Up")) {
+    f.line("Warning: The links of array [%s] (site %s) to target [%s] are %s: nothing is "
+           "replicated; repair them before the package goes live.",
+           name, s.site, s.target.c_str(), linkStatus.getValue());
+  }
+  f.line("Group [%s] on array [%s] (site %s): %s, %s, mode %s; links to [%s]: %s.",
+         s.group.c_str(), name, s.site, view.role.c_str(), group->status.getValue(),
+         view.mode.c_str(), s.target.c_str(),
+         linkStatus.getLength() > 0 ? linkStatus.getValue() : "not read");
+}
+
+void checkPair(const CheckSite sites[2], const ArrayView views[2], CheckFindings& f) {
+  if (!views[0].groupRead || !views[1].groupRead) return;
+  const std::string& a = views[0].role;
+  const std::string& b = views[1].role;
+  const bool complementary = (startsWith(a, "Primary") && startsWith(b, "Secondary")) ||
+                             (startsWith(a, "Secondary") && startsWith(b, "Primary"));
+  if (!complementary)
+    f.line("Error: The two halves are not one primary and one secondary (site A [%s]: %s, site B "
+           "[%s]: %s); bring the group into a known state with the array's tools before a start.",
+           sites[0].group.c_str(), a.c_str(), sites[1].group.c_str(), b.c_str());
+  if (strcasecmp(views[0].mode.c_str(), views[1].mode.c_str()) != 0)
+    f.line("Error: The two halves replicate in different modes (site A: %s, site B: %s); set "
+           "one mode for the group on both arrays.",
+           views[0].mode.c_str(), views[1].mode.c_str());
+}
+
+}  // namespace rcplan

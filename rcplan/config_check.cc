@@ -1,0 +1,485 @@
+#include "rcplan/config_check.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "controller/site_objects.h"
+#include "controller/takeover_actions_steps.h"
+#include "foundation/logger.h"
+#include "foundation/orv_list.h"
+#include "foundation/orv_string.h"
+#include "foundation/safe_word.h"
+#include "foundation/util.h"
+#include "objectdb/config_commands.h"
+#include "objectdb/config_line.h"
+#include "objectdb/orv_object.h"
+#include "objectdb/orv_object_db.h"
+#include "objectdb/orv_type.h"
+#include "rcplan/check_findings.h"
+#include "rcplan/dry_run.h"
+
+namespace rcplan {
+
+void CheckFindings::line(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list sizing;
+  va_copy(sizing, args);
+  const int size = vsnprintf(nullptr, 0, format, sizing);
+  va_end(sizing);
+  std::string text;
+  if (size > 0) {
+    std::vector<char> buffer(static_cast<size_t>(size) + 1);
+    vsnprintf(buffer.data(), buffer.size(), format, args);
+    text.assign(buffer.data(), static_cast<size_t>(size));
+  }
+  va_end(args);
+  if (text.compare(0, 6, "Error:") == 0) {
+    ++errors_;
+  } else if (text.compare(0, 8, "Warning:") == 0) {
+    ++warnings_;
+  }
+  out_ << text << "\n";
+}
+
+namespace {
+
+// One attribute line as the loader's filter leaves it: name without the
+// RCVEXA_ prefix, the rest of the line after it.
+struct AttributeLine {
+  std::string name;
+  OrvString rest;
+};
+
+typedef std::map<std::string, const AttributeLine*> FirstLines;
+
+const char* const kRequired[] = {
+    "DC1_NODE_LIST",           "DC2_NODE_LIST",           "DC1_STORAGE_SYSTEM_NAME",
+    "DC2_STORAGE_SYSTEM_NAME", "DC1_STORAGE_SYSTEM_USER", "DC2_STORAGE_SYSTEM_USER",
+    "DC1_RC_VOLUME_GROUP",     "DC2_RC_VOLUME_GROUP",     "DC1_RC_TARGET_FOR_DC2",
+    "DC2_RC_TARGET_FOR_DC1"};
+
+// The values that end up inside array command lines.
+const char* const kCommandLineValues[] = {
+    "DC1_STORAGE_SYSTEM_NAME", "DC2_STORAGE_SYSTEM_NAME", "DC1_STORAGE_SYSTEM_USER",
+    "DC2_STORAGE_SYSTEM_USER", "DC1_RC_VOLUME_GROUP",     "DC2_RC_VOLUME_GROUP",
+    "DC1_RC_TARGET_FOR_DC2",   "DC2_RC_TARGET_FOR_DC1"};
+
+// The settings with a restricted set of values, as the programs read them.
+struct ValueRule {
+  const char* name;
+  const char* words;  // accepted words (exact), or nullptr for a number
+  long min;           // numbers: accepted range
+  long max;
+  bool minusOne;      // numbers: -1 (no limit) accepted as well
+  bool error;         // refused by the start itself, or only by a side issue
+  const char* accepted;
+  const char* effect;
+};
+
+const ValueRule kValueRules[] = {
+    {"AUTO_NONCURDATA", "0 1", 0, 0, false, true, "0 or 1",
+     "the link-down states then have no decision"},
+    {"RESYNC_WAIT_TIMEOUT", nullptr, 0, 86400, true, true, "-1, NO_TIMEOUT or 0..86400 minutes",
+     "a start reads text as 0: never wait"},
+    {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", nullptr, 200, 400, false, false, "200..400 seconds",
+     "a failover waits 250 seconds instead"},
+    {"JxVexaCLICommandTimeout", nullptr, 0, INT_MAX, false, false, "0 or more seconds",
+     "array commands then run without a time bound"},
+    {"RPO_THRESHOLD", nullptr, 0, INT_MAX, false, false, "0 or more minutes",
+     "rcwatch reads text as 0, no notice"},
+    {"DR_NOTIFICATION_CHOICES", "EMAIL SYSLOG EVQ CONSOLE", 0, 0, false, false,
+     "EMAIL, SYSLOG, EVQ or CONSOLE, so written", "rcwatch does not notify through it"},
+};
+
+// The one place this check decides which values may reach a command line.
+bool shellLiteral(const std::string& value, bool packageName) {
+  return packageName ? OrvSafeWord::isPackageName(value.c_str())
+                     : OrvSafeWord::isArrayWord(value.c_str());
+}
+
+std::string shownName(const std::string& name) {
+  return name.compare(0, 3, "VKR") == 0 ? name : "RCVEXA_" + name;
+}
+
+std::string thisNode() {
+  OrvString output;
+  if (!OrvUtil::getCmdStrOutput("/bin/hostname", output, 80)) return "";
+  // Node lists hold short names, as for the start.
+  const char* shortName = output.strTok(".", 1);
+  return shortName != nullptr ? shortName : "";
+}
+
+std::string readPackageDir(const std::string& package) {
+  OrvString dir;
+  int rc = 0;
+  if (!OrvUtil::runShCmdOutputOnly(OrvConfigCommands::packageDirCommand(package.c_str()), dir,
+                                   &rc))
+    return "";
+  return dir.getValue();
+}
+
+// The attribute lines through the loader's own filter, in the printed
+// order.  The extract goes to /tmp, not into the package directory, so a
+// wrong VKR_PKG_DIR can be reported instead of used.
+int readAttributeLines(const std::string& package, std::vector<AttributeLine>& lines) {
+  StepOutputFile extract(OrvString("/tmp"));
+  if (!extract.ok()) return 0;
+  OrvString command = OrvConfigCommands::attributeCommand(package.c_str(), extract.path());
+  int rc = 0;
+  OrvString content;
+  if (!OrvUtil::runShCmdRcOnly(command, &rc, 0) ||
+      !OrvUtil::orvReadFile(extract.path(), content, 0))
+    return 0;
+  const std::string text = content.getValue();
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    OrvString name;
+    OrvString rest;
+    if (OrvConfigLine::split(text.substr(at, end - at).c_str(), name, rest))
+      lines.push_back({name.getValue(), rest});
+    at = end + 1;
+  }
+  return 1;
+}
+
+const AttributeLine* lineOf(const FirstLines& first, const char* name) {
+  FirstLines::const_iterator it = first.find(name);
+  return it == first.end() ? nullptr : it->second;
+}
+
+// The value a start takes for a string attribute; '' when it takes none.
+std::string stringValue(const FirstLines& first, const char* name) {
+  const AttributeLine* l = lineOf(first, name);
+  if (l == nullptr) return "";
+  std::unique_ptr<OrvType> v = OrvConfigLine::value(STRING_TYPE, name, l->rest);
+  OrvString text;
+  if (!v || !v->getValue(text)) return "";
+  return text.getValue();
+}
+
+std::vector<std::string> listValue(const FirstLines& first, const char* name) {
+  std::vector<std::string> out;
+  const AttributeLine* l = lineOf(first, name);
+  if (l == nullptr) return out;
+  std::unique_ptr<OrvType> v = OrvConfigLine::value(LIST_TYPE, name, l->rest);
+  OrvList<OrvString> items;
+  if (v && v->getValue(items))
+    for (int i = 0; i < items.numObjects(); ++i) out.push_back(items[i]->data().getValue());
+  return out;
+}
+
+// The first word of a line's value, as an integer attribute is read.
+std::string firstWord(const OrvString& rest) {
+  const std::string text = rest.getValue();
+  const size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  const size_t end = text.find_first_of(" \t#", begin);
+  return text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+bool parseNumber(const std::string& text, long& value) {
+  const size_t digits = text.size() > 0 && text[0] == '-' ? 1 : 0;
+  if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
+    return false;
+  errno = 0;
+  value = strtol(text.c_str(), nullptr, 10);
+  return errno == 0;
+}
+
+bool isWord(const char* words, const std::string& word) {
+  const std::string all = std::string(" ") + words + " ";
+  return !word.empty() && all.find(" " + word + " ") != std::string::npos;
+}
+
+void refuseValue(const ValueRule& rule, const std::string& value, CheckFindings& f) {
+  const std::string name = shownName(rule.name);
+  if (rule.error) {
+    f.line("Error: Attribute [%s] holds [%s], not %s (%s); correct it.", name.c_str(),
+           value.c_str(), rule.accepted, rule.effect);
+  } else {
+    f.line("Warning: Attribute [%s] holds [%s], not %s (%s); correct it.", name.c_str(),
+           value.c_str(), rule.accepted, rule.effect);
+  }
+}
+
+void checkValue(const ValueRule& rule, const FirstLines& first, CheckFindings& f) {
+  const AttributeLine* l = lineOf(first, rule.name);
+  if (l == nullptr) return;
+  if (rule.words == nullptr) {
+    const std::string word = firstWord(l->rest);
+    long n = 0;
+    const bool ok = parseNumber(word, n) &&
+                    ((n >= rule.min && n <= rule.max) || (rule.minusOne && n == -1));
+    if (!ok) refuseValue(rule, word, f);
+    return;
+  }
+  OrvObject* object = nullptr;
+  OrvObjectDb catalogue;
+  if (!catalogue.getObjectByName(rule.name, object, 0)) return;
+  if (object->getType() == LIST_TYPE) {
+    for (const std::string& w : listValue(first, rule.name))
+      if (!isWord(rule.words, w)) refuseValue(rule, w, f);
+    return;
+  }
+  const std::string value = stringValue(first, rule.name);
+  if (!value.empty() && !isWord(rule.words, value)) refuseValue(rule, value, f);
+}
+
+// Names outside the catalogue and names of run-time objects; first gets
+// the first line of every other name.
+void checkNames(const std::vector<AttributeLine>& lines, FirstLines& first, CheckFindings& f) {
+  OrvObjectDb catalogue;
+  bool stopped = false;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const AttributeLine& l = lines[i];
+    const std::string name = shownName(l.name);
+    OrvObject* object = nullptr;
+    if (!catalogue.getObjectByName(l.name.c_str(), object, 0)) {
+      if (!stopped) {
+        f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it. "
+               "A start stops reading the attributes at this line and loses the %d after it.",
+               name.c_str(), static_cast<int>(lines.size() - i - 1));
+        stopped = true;
+      } else {
+        f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it.",
+               name.c_str());
+      }
+      continue;
+    }
+    if (object->getTag() == INTERNAL_OBJ || object->getType() == TAG_TYPE) {
+      f.line("Error: Attribute [%s] names a run-time object, not a setting; remove it: a start "
+             "would take its value for the state it finds.",
+             name.c_str());
+      continue;
+    }
+    if (first.find(l.name) == first.end()) first[l.name] = &l;
+  }
+}
+
+void checkRequiredAndValues(const FirstLines& first, CheckFindings& f) {
+  for (const char* name : kRequired) {
+    const bool list = std::string(name).find("NODE_LIST") != std::string::npos;
+    if (list ? lineOf(first, name) == nullptr : stringValue(first, name).empty())
+      f.line("Error: Required attribute [%s] is not set; define it for the package.",
+             shownName(name).c_str());
+  }
+  if (stringValue(first, "AUTO_NONCURDATA").empty())
+    f.line("Warning: Attribute [RCVEXA_AUTO_NONCURDATA] is not set: a start with the link down "
+           "ends in MANUAL INTERVENTION NECESSARY; set it to 0 or 1.");
+  for (const ValueRule& rule : kValueRules) checkValue(rule, first, f);
+  for (const char* name : kCommandLineValues) {
+    const std::string value = stringValue(first, name);
+    if (!value.empty() && !shellLiteral(value, false))
+      f.line("Error: Attribute [%s] holds [%s], which may not be put into a command line "
+             "(letters, digits and . _ - : / @ only); correct it.",
+             shownName(name).c_str(), value.c_str());
+  }
+}
+
+// The node lists; site := "A" or "B" when this node is in exactly one.
+void checkNodes(const FirstLines& first, const std::string& node, std::string& site,
+                CheckFindings& f) {
+  const char* names[2] = {"DC1_NODE_LIST", "DC2_NODE_LIST"};
+  std::vector<std::string> lists[2];
+  for (int i = 0; i < 2; ++i) {
+    lists[i] = listValue(first, names[i]);
+    if (lineOf(first, names[i]) != nullptr && lists[i].empty())
+      f.line("Error: Attribute [%s] lists no node; name the nodes of site %s in it.",
+             shownName(names[i]).c_str(), i == 0 ? "A" : "B");
+  }
+  auto listed = [&](int i, const std::string& n) {
+    for (const std::string& m : lists[i])
+      if (m == n) return true;
+    return false;
+  };
+  const bool inA = listed(0, node);
+  const bool inB = listed(1, node);
+  if (inA && inB) {
+    f.line("Error: This node [%s] is in both RCVEXA_DC1_NODE_LIST and RCVEXA_DC2_NODE_LIST; "
+           "remove it from the list of the other site.",
+           node.c_str());
+  } else if (!inA && !inB) {
+    f.line("Error: This node [%s] is in neither RCVEXA_DC1_NODE_LIST nor RCVEXA_DC2_NODE_LIST; "
+           "add its short host name to the list of its site.",
+           node.c_str());
+  } else {
+    site = inA ? "A" : "B";
+    f.line("This node [%s] belongs to site %s.", node.c_str(), site.c_str());
+  }
+  std::vector<std::string> reported;
+  for (const std::string& n : lists[0]) {
+    if (n == node || !listed(1, n)) continue;
+    bool seen = false;
+    for (const std::string& r : reported) seen = seen || r == n;
+    if (seen) continue;
+    reported.push_back(n);
+    f.line("Error: Node [%s] is in both RCVEXA_DC1_NODE_LIST and RCVEXA_DC2_NODE_LIST: a start "
+           "there is refused; remove it from the list of the other site.",
+           n.c_str());
+  }
+}
+
+void fillSite(const FirstLines& first, int i, CheckSite& s) {
+  const std::string dc = i == 0 ? "DC1" : "DC2";
+  s.site = i == 0 ? "A" : "B";
+  s.prefix = i == 0 ? "DC1" : "DC2";
+  s.targetAttribute = i == 0 ? "RCVEXA_DC1_RC_TARGET_FOR_DC2" : "RCVEXA_DC2_RC_TARGET_FOR_DC1";
+  s.array = stringValue(first, (dc + "_STORAGE_SYSTEM_NAME").c_str());
+  s.user = stringValue(first, (dc + "_STORAGE_SYSTEM_USER").c_str());
+  s.group = stringValue(first, (dc + "_RC_VOLUME_GROUP").c_str());
+  s.target = stringValue(first, (i == 0 ? "DC1_RC_TARGET_FOR_DC2" : "DC2_RC_TARGET_FOR_DC1"));
+  if (!s.user.empty() && !s.array.empty())
+    s.passwordFile = orvPasswordFilePath(s.user.c_str(), s.array.c_str()).getValue();
+  s.queryable = true;
+  for (const std::string* v : {&s.array, &s.user, &s.group, &s.target, &s.passwordFile})
+    s.queryable = s.queryable && shellLiteral(*v, false);
+}
+
+void checkPasswordFile(const CheckSite& s, CheckFindings& f) {
+  if (s.passwordFile.empty() || !shellLiteral(s.passwordFile, false)) return;
+  const std::string::size_type underscore = s.user.find('_');
+  if (underscore != std::string::npos)
+    f.line("Warning: Attribute [RCVEXA_%s_STORAGE_SYSTEM_USER] holds [%s]: on the ssh path the "
+           "array is logged in as [%s]; use a user name without '_'.",
+           s.prefix, s.user.c_str(), s.user.substr(0, underscore).c_str());
+  const char* path = s.passwordFile.c_str();
+  switch (orvPasswordFileState(s.passwordFile.c_str())) {
+    case kPasswordFileMissing:
+      f.line("Warning: Password file [%s] of array [%s] (site %s) is missing: every command goes "
+             "through ssh; create it (readable by root only) or make sure ssh login with a key "
+             "works.",
+             path, s.array.c_str(), s.site);
+      break;
+    case kPasswordFileNotRegular:
+      f.line("Error: Password file [%s] of array [%s] (site %s) is not a regular file; replace "
+             "it with the array client's password file.",
+             path, s.array.c_str(), s.site);
+      break;
+    case kPasswordFileExposed:
+      f.line("Error: Password file [%s] of array [%s] (site %s) is readable by group or others; "
+             "chmod 600 it.",
+             path, s.array.c_str(), s.site);
+      break;
+    case kPasswordFileOk:
+      break;
+  }
+}
+
+void checkPackageDir(const std::string& dir, CheckFindings& f) {
+  if (dir.empty()) {
+    f.line("Error: Attribute [VKR_PKG_DIR] is not set; define the package directory.");
+    return;
+  }
+  if (!shellLiteral(dir, false)) {
+    f.line("Error: Attribute [VKR_PKG_DIR] holds [%s], which may not be put into a command line "
+           "(letters, digits and . _ - : / @ only); correct it.",
+           dir.c_str());
+    return;
+  }
+  struct stat st;
+  if (stat(dir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+    f.line("Error: Package directory [%s] (VKR_PKG_DIR) is not a directory; remove what stands "
+           "there or correct the attribute.",
+           dir.c_str());
+}
+
+void checkForceFlag(const std::string& dir, CheckFindings& f) {
+  if (dir.empty() || !shellLiteral(dir, false)) return;
+  OrvObjectDb db;
+  if (!db.setStrValByName("VKR_PKG_DIR", dir.c_str())) return;
+  const std::string flag = forceFlagPath(db);
+  if (!flag.empty() && access(flag.c_str(), F_OK) == 0)
+    f.line("Warning: FORCEFLAG file [%s] is present: the next start on this node uses it as your "
+           "leave to start on data that may not be current, and removes it; remove it unless "
+           "that is meant.",
+           flag.c_str());
+}
+
+int check(const std::string& package, std::ostream& out) {
+  CheckFindings f(out);
+  if (!shellLiteral(package, true)) {
+    f.line("Error: Invalid package name [%s]; package names are letters, digits and . _ - only.",
+           package.c_str());
+    return kExitCheckFailed;
+  }
+  const std::string node = thisNode();
+  f.line("Configuration check of package %s on node %s; nothing is changed.", package.c_str(),
+         node.c_str());
+
+  const std::string packageDir = readPackageDir(package);
+  std::vector<AttributeLine> lines;
+  if (!readAttributeLines(package, lines)) {
+    f.line("Error: The attributes of package [%s] could not be read with %s; check the cluster "
+           "manager.",
+           package.c_str(), OrvConfigCommands::kPackageEnvProgram);
+    return kExitCheckFailed;
+  }
+  if (lines.empty() && packageDir.empty()) {
+    f.line("Error: The cluster manager shows no attributes for package [%s]; check the name "
+           "with %s %s.",
+           package.c_str(), OrvConfigCommands::kPackageEnvProgram, package.c_str());
+    return kExitCheckFailed;
+  }
+
+  FirstLines first;
+  checkNames(lines, first, f);
+  checkRequiredAndValues(first, f);
+  checkPackageDir(packageDir, f);
+  std::string site;
+  checkNodes(first, node, site, f);
+
+  CheckSite sites[2];
+  ArrayView views[2];
+  for (int i = 0; i < 2; ++i) {
+    fillSite(first, i, sites[i]);
+    checkPasswordFile(sites[i], f);
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (sites[i].queryable) {
+      checkArray(sites[i], f, views[i]);
+    } else {
+      f.line("Warning: The array of site %s was not asked: its attributes above are missing or "
+             "refused.",
+             sites[i].site);
+    }
+  }
+  checkPair(sites, views, f);
+  checkForceFlag(packageDir, f);
+
+  if (f.errors() == 0 && f.warnings() == 0) {
+    f.line("Check of package %s finished: no errors, no warnings.", package.c_str());
+  } else {
+    f.line("Check of package %s finished: errors %d, warnings %d.", package.c_str(), f.errors(),
+           f.warnings());
+  }
+  return f.errors() == 0 ? kExitCheckClean : kExitCheckFailed;
+}
+
+}  // namespace
+
+int runConfigCheck(const std::string& package, std::ostream& out) {
+  Logger* logger = Logger::createInstance();
+  // The queries' own log lines would bury the findings; with DATAREP_DEBUG
+  // they are wanted.
+  const int savedOutput = logger->getOutput();
+  if (!logger->isDebug()) logger->setOutput(0);
+  const int result = check(package, out);
+  out.flush();
+  logger->setOutput(savedOutput);
+  Logger::removeInstance(&logger);
+  return result;
+}
+
+}  // namespace rcplan
