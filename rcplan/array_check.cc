@@ -79,7 +79,7 @@ void checkArray(const CheckSite& s, CheckFindings& f, ArrayView& view) {
            name, s.site);
     return;
   }
-  int rc = 0;
+  int rc = -1;  // stays -1 when the command could not be run at all
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroups, array, passwordFile, groups.path(),
                                      &rc)) {
     f.line("Error: Array [%s] (site %s) does not answer through %s (exit %d: %s); check the "
@@ -122,6 +122,7 @@ void checkArray(const CheckSite& s, CheckFindings& f, ArrayView& view) {
            s.group.c_str(), name, s.site, view.role.c_str());
 
   OrvString linkStatus;
+  rc = -1;
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, array, passwordFile, links.path(),
                                      &rc)) {
     f.line("Error: Array [%s] (site %s) does not answer the link listing (exit %d: %s); check "

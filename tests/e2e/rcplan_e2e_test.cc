@@ -231,6 +231,7 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
     std::vector<std::string> findings;  // the start of each finding line, in order
     std::vector<std::string> lines;     // further lines of the output
     std::string unasked = "";           // an array that must get no command
+    std::string package = "pkgora";     // the one checked
   } cases[] = {
       {"the example package", nullptr, nullptr, false, 0, {},
        {"This node [nodea1] belongs to site A.", "Array [vexaa] (site A) answers through the array client.",
@@ -308,6 +309,8 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
         "Error: Array [vexab] (site B) does not answer through ssh as rcadmin (exit 255: ssh: "
         "connect to host vexab port 22: Network is unreachable)"},
        {}},
+      {"a package the cluster manager does not know", nullptr, nullptr, false, 1,
+       {"Error: The cluster manager shows no attributes for package [pkgzz]"}, {}, "", "pkgzz"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -317,7 +320,7 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
     if (c.files) {
       ASSERT_TRUE(c.files(*sb_)) << sb_->error();
     }
-    orv_sandbox::RunResult r = run(rcplanPath(), {"--check", "pkgora"});
+    orv_sandbox::RunResult r = run(rcplanPath(), {"--check", c.package});
     EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
 
     const std::vector<std::string> found = findingLines(r.output);
@@ -334,7 +337,7 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
       EXPECT_EQ(e.argv.find("reboot"), std::string::npos) << e.argv;
       EXPECT_NE(e.array, c.unasked) << e.command;
     }
-    EXPECT_FALSE(journal(*sb_).entries.empty());
+    EXPECT_EQ(journal(*sb_).entries.empty(), c.package != scenario.package);
     EXPECT_EQ(sb_->listDir(scenario.packageDir()),
               c.forceFlag ? std::vector<std::string>{"FORCEFLAG"} : std::vector<std::string>{});
     EXPECT_EQ(sb_->listDir("/tmp"), std::vector<std::string>{});
