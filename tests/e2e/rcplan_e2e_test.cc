@@ -296,19 +296,30 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
         "site B [rcgora_b]: Primary)",
         "Error: The two halves replicate in different modes (site A: Sync, site B: Periodic)"},
        {"Array [vexab] (site B) answers through ssh as rcadmin."}},
-      {"an array that does not answer, a mode the table does not know, a range",
+      {"an array that does not answer, a mode the table does not know, side settings",
        [](PackageScenario& s) {
          s.arrays.array("vexab").addFault("unreachable");
          s.arrays.array("vexaa").group("rcgora_a").mode = "Stream";
          s.set("RCVEXA_PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", "900", false);
+         s.set("RCVEXA_JxVexaCLICommandTimeout", "2m", false);
+         s.set("RCVEXA_RPO_THRESHOLD", "-5", false);
+         s.set("RCVEXA_DR_NOTIFICATION_CHOICES", "EMAIL sms");
+         s.set("RCVEXA_DC2_STORAGE_SYSTEM_USER", "rc_admin");
        },
        nullptr, false, 1,
        {"Warning: Attribute [RCVEXA_PERIODIC_ASYNC_LINK_DOWN_TIMEOUT] holds [900], not 200..400",
+        "Warning: Attribute [RCVEXA_JxVexaCLICommandTimeout] holds [2m], not 0 or more seconds",
+        "Warning: Attribute [RCVEXA_RPO_THRESHOLD] holds [-5], not 0 or more minutes",
+        "Warning: Attribute [RCVEXA_DR_NOTIFICATION_CHOICES] holds [sms], not EMAIL, SYSLOG",
+        "Warning: Attribute [RCVEXA_DC2_STORAGE_SYSTEM_USER] holds [rc_admin]: on the ssh path "
+        "the array is logged in as [rc]",
+        "Warning: Password file [/usr/local/tarvos/conf/vexarc/rc_admin_vexab.pwf] of array "
+        "[vexab] (site B) is missing",
         "Error: Group [rcgora_a] on array [vexaa] (site A) replicates in mode [Stream], which the "
         "decision table does not know",
-        "Error: Array [vexab] (site B) does not answer through ssh as rcadmin (exit 255: ssh: "
+        "Error: Array [vexab] (site B) does not answer through ssh as rc (exit 255: ssh: "
         "connect to host vexab port 22: Network is unreachable)"},
-       {}},
+       {"Check of package pkgora finished: errors 2, warnings 6."}},
       {"a package the cluster manager does not know", nullptr, nullptr, false, 1,
        {"Error: The cluster manager shows no attributes for package [pkgzz]"}, {}, "", "pkgzz"},
   };
