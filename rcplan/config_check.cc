@@ -81,7 +81,8 @@ struct ValueRule {
   long min;           // numbers: accepted range
   long max;
   bool minusOne;      // numbers: -1 (no limit) accepted as well
-  bool error;         // refused by the start itself, or only by a side issue
+  bool error;         // a wrong value changes a start's decision (else only
+                      // a time bound or rcwatch)
   const char* accepted;
   const char* effect;
 };
@@ -90,7 +91,7 @@ const ValueRule kValueRules[] = {
     {"AUTO_NONCURDATA", "0 1", 0, 0, false, true, "0 or 1",
      "the link-down states then have no decision"},
     {"RESYNC_WAIT_TIMEOUT", nullptr, 0, 86400, true, true, "-1, NO_TIMEOUT or 0..86400 minutes",
-     "a start reads text as 0: never wait"},
+     "a start takes any number as it is, text as 0: never wait"},
     {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", nullptr, 200, 400, false, false, "200..400 seconds",
      "a failover waits 250 seconds instead"},
     {"JxVexaCLICommandTimeout", nullptr, 0, INT_MAX, false, false, "0 or more seconds",
