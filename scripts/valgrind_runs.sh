@@ -1,7 +1,7 @@
 #!/bin/sh
 # Memory check of real runs: rcgate (healthy start, switch-over, wrong
-# argument count) and five rcwatch passes under valgrind, in the sandbox on
-# the simulated array pair.  Needs root and a built tree:
+# argument count), rcplan --check and five rcwatch passes under valgrind,
+# in the sandbox on the simulated array pair.  Needs root and a built tree:
 #   scripts/valgrind_runs.sh [BUILD_DIR]
 set -u
 build=$(cd "${1:-build}" && pwd)
@@ -25,6 +25,7 @@ check() {  # name expected-exit command...
 check rcgate-healthy 0 --node nodea1 -- $vg --errors-for-leak-kinds=all "$build/rcgate/rcgate" pkgora
 check rcgate-switchover 3 --node nodeb1 -- $vg --errors-for-leak-kinds=all "$build/rcgate/rcgate" pkgora
 check rcgate-no-argument 2 --node nodeb1 -- $vg --errors-for-leak-kinds=all "$build/rcgate/rcgate"
+check rcplan-check 0 --node nodea1 -- $vg --errors-for-leak-kinds=all "$build/rcplan/rcplan" --check pkgora
 # The monitor never returns: the virtual clock ends it at its sixth sleep,
 # so only lost blocks count (what it holds at that moment is still in use).
 check rcwatch-passes 0 --node nodeb1 --max-sleeps 6 -- $vg --errors-for-leak-kinds=definite,indirect "$build/rcwatch/rcwatch" pkgora
