@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "controller/safe_config.h"
 #include "controller/site_objects.h"
 #include "controller/takeover_actions_steps.h"
 #include "foundation/logger.h"
@@ -69,7 +70,7 @@ const char* const kRequired[] = {
     "DC2_RC_TARGET_FOR_DC1"};
 
 // The values that end up inside array command lines.
-const char* const kCommandLineValues[] = {
+const char* const kSiteValues[] = {
     "DC1_STORAGE_SYSTEM_NAME", "DC2_STORAGE_SYSTEM_NAME", "DC1_STORAGE_SYSTEM_USER",
     "DC2_STORAGE_SYSTEM_USER", "DC1_RC_VOLUME_GROUP",     "DC2_RC_VOLUME_GROUP",
     "DC1_RC_TARGET_FOR_DC2",   "DC2_RC_TARGET_FOR_DC1"};
@@ -269,7 +270,19 @@ void checkNames(const std::vector<AttributeLine>& lines, FirstLines& first, Chec
   }
 }
 
-void checkRequiredAndValues(const FirstLines& first, CheckFindings& f) {
+// The site values the controller's set-up would refuse, found by its own
+// check.
+std::vector<OrvUnsafeValue> unsafeSiteValues(const FirstLines& first) {
+  OrvObjectDb db;
+  for (const char* name : kSiteValues) {
+    const std::string value = stringValue(first, name);
+    if (!value.empty()) db.setStrValByName(name, value.c_str());
+  }
+  return orvUnsafeConfigValues(db);
+}
+
+void checkRequiredAndValues(const FirstLines& first, const std::vector<OrvUnsafeValue>& unsafe,
+                            CheckFindings& f) {
   for (const char* name : kRequired) {
     const bool list = std::string(name).find("NODE_LIST") != std::string::npos;
     if (list ? lineOf(first, name) == nullptr : stringValue(first, name).empty())
@@ -280,13 +293,10 @@ void checkRequiredAndValues(const FirstLines& first, CheckFindings& f) {
     f.line("Warning: Attribute [RCVEXA_AUTO_NONCURDATA] is not set: a start with the link down "
            "ends in MANUAL INTERVENTION NECESSARY; set it to 0 or 1.");
   for (const ValueRule& rule : kValueRules) checkValue(rule, first, f);
-  for (const char* name : kCommandLineValues) {
-    const std::string value = stringValue(first, name);
-    if (!value.empty() && !shellLiteral(value, false))
-      f.line("Error: Attribute [%s] holds [%s], which may not be put into a command line "
-             "(letters, digits and . _ - : / @ only); correct it.",
-             shownName(name).c_str(), value.c_str());
-  }
+  for (const OrvUnsafeValue& u : unsafe)
+    f.line("Error: Attribute [%s] holds [%s], which may not be put into a command line "
+           "(letters, digits and . _ - : / @ only); correct it.",
+           shownName(u.attribute.getValue()).c_str(), u.value.getValue());
 }
 
 // The node lists; site := "A" or "B" when this node is in exactly one.
@@ -332,7 +342,8 @@ void checkNodes(const FirstLines& first, const std::string& node, std::string& s
   }
 }
 
-void fillSite(const FirstLines& first, int i, CheckSite& s) {
+void fillSite(const FirstLines& first, const std::vector<OrvUnsafeValue>& unsafe, int i,
+              CheckSite& s) {
   const std::string dc = i == 0 ? "DC1" : "DC2";
   s.site = i == 0 ? "A" : "B";
   s.prefix = i == 0 ? "DC1" : "DC2";
@@ -343,9 +354,10 @@ void fillSite(const FirstLines& first, int i, CheckSite& s) {
   s.target = stringValue(first, (i == 0 ? "DC1_RC_TARGET_FOR_DC2" : "DC2_RC_TARGET_FOR_DC1"));
   if (!s.user.empty() && !s.array.empty())
     s.passwordFile = orvPasswordFilePath(s.user.c_str(), s.array.c_str()).getValue();
-  s.queryable = true;
-  for (const std::string* v : {&s.array, &s.user, &s.group, &s.target, &s.passwordFile})
-    s.queryable = s.queryable && shellLiteral(*v, false);
+  s.queryable = !s.array.empty() && !s.user.empty() && !s.group.empty() && !s.target.empty();
+  for (const OrvUnsafeValue& u : unsafe)
+    if (std::string(u.attribute.getValue()).compare(0, dc.size() + 1, dc + "_") == 0)
+      s.queryable = false;
 }
 
 void checkPasswordFile(const CheckSite& s, CheckFindings& f) {
@@ -436,7 +448,8 @@ int check(const std::string& package, std::ostream& out) {
 
   FirstLines first;
   checkNames(lines, first, f);
-  checkRequiredAndValues(first, f);
+  const std::vector<OrvUnsafeValue> unsafe = unsafeSiteValues(first);
+  checkRequiredAndValues(first, unsafe, f);
   checkPackageDir(packageDir, f);
   std::string site;
   checkNodes(first, node, site, f);
@@ -444,7 +457,7 @@ int check(const std::string& package, std::ostream& out) {
   CheckSite sites[2];
   ArrayView views[2];
   for (int i = 0; i < 2; ++i) {
-    fillSite(first, i, sites[i]);
+    fillSite(first, unsafe, i, sites[i]);
     checkPasswordFile(sites[i], f);
   }
   for (int i = 0; i < 2; ++i) {
