@@ -59,21 +59,22 @@ int RpoWatch::observe(const OrvString& groupStatus, time_t now, long& stoppedSec
   if (strcasecmp(groupStatus.getValue(), "Stopped") != 0) {
     awaitingStopTime_ = 1;
     noticePending_ = 1;
+    stoppedSeconds_ = 0;
     return 0;
   }
-  if (thresholdMinutes_ <= 0) return 0;
   struct tm local;
   localtime_r(&now, &local);
   if (awaitingStopTime_) {
     stopTime_ = local;
     awaitingStopTime_ = 0;
+    stoppedSeconds_ = 0;
     return 0;
   }
-  if (!noticePending_) return 0;
   struct tm start = stopTime_;
-  long stopped = static_cast<long>(difftime(mktime(&local), mktime(&start)));
-  if (stopped <= thresholdSeconds_) return 0;
-  stoppedSeconds = stopped;
+  stoppedSeconds_ = static_cast<long>(difftime(mktime(&local), mktime(&start)));
+  if (thresholdMinutes_ <= 0 || !noticePending_) return 0;
+  if (stoppedSeconds_ <= thresholdSeconds_) return 0;
+  stoppedSeconds = stoppedSeconds_;
   noticePending_ = 0;
   return 1;
 }

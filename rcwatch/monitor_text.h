@@ -40,7 +40,8 @@ OrvString rpoNoticeText(const OrvString& packageName, const OrvString& header,
 // Per stop episode: the first pass that sees the group "Stopped" (any
 // case) records the time; the first later pass stopped for more than the
 // threshold is due one notice; a pass with any other status starts over.
-// A threshold of 0 (or less) never makes a notice due.
+// A threshold of 0 (or less) never makes a notice due, but the stop time is
+// kept all the same, for stoppedSeconds().
 class RpoWatch {
  public:
   explicit RpoWatch(int thresholdMinutes);
@@ -49,12 +50,16 @@ class RpoWatch {
   int observe(const OrvString& groupStatus, time_t now, long& stoppedSeconds);
 
   int thresholdMinutes() const { return thresholdMinutes_; }
+  // Whole seconds between the recorded stop time and the last observe();
+  // 0 while replication runs and in the pass that first sees it stopped.
+  long stoppedSeconds() const { return stoppedSeconds_; }
 
  private:
   int thresholdMinutes_;
   long thresholdSeconds_;
   int awaitingStopTime_ = 1;
   int noticePending_ = 1;
+  long stoppedSeconds_ = 0;
   struct tm stopTime_;
 };
 

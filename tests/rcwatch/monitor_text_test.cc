@@ -33,12 +33,14 @@ TEST(MonitorTextTest, ChangeLines) {
 }
 
 // One pass of a scripted episode: the group status at a time, and whether
-// a notice is due then (with the seconds stopped).
+// a notice is due then (with the seconds stopped); held, when not -1, what
+// stoppedSeconds() reports after it.
 struct Pass {
   const char* group;
   long at;
   int due;
   long stopped;
+  long held = -1;
 };
 
 void runEpisode(int threshold, const std::vector<Pass>& passes) {
@@ -51,6 +53,9 @@ void runEpisode(int threshold, const std::vector<Pass>& passes) {
     if (passes[i].due) {
       EXPECT_EQ(stopped, passes[i].stopped) << "pass " << i;
     }
+    if (passes[i].held >= 0) {
+      EXPECT_EQ(watch.stoppedSeconds(), passes[i].held) << "pass " << i;
+    }
   }
 }
 
@@ -60,15 +65,18 @@ TEST(RpoWatchTest, OneNoticePerStopEpisode) {
                  {"Stopped", 300, 0, 0},   // 270 s
                  {"Stopped", 330, 0, 0},   // exactly 300 s: not more than the threshold
                  {"Stopped", 331, 1, 301},
-                 {"Stopped", 900, 0, 0},   // already noticed
-                 {"STOPPED", 2000, 0, 0},  // case does not matter
-                 {"Started", 2030, 0, 0},
+                 {"Stopped", 900, 0, 0, 870},   // already noticed, still counted
+                 {"STOPPED", 2000, 0, 0, 1970},  // case does not matter
+                 {"Started", 2030, 0, 0, 0},
                  {"stopped", 2060, 0, 0},  // a new episode starts
                  {"Stopped", 2500, 1, 440}});
 }
 
 TEST(RpoWatchTest, ZeroThresholdNeverNotifies) {
-  runEpisode(0, {{"Stopped", 0, 0, 0}, {"Stopped", 100000, 0, 0}, {"Stopped", 999999, 0, 0}});
+  // The time stopped is still measured, for the metrics.
+  runEpisode(0, {{"Stopped", 0, 0, 0, 0},
+                 {"Stopped", 100000, 0, 0, 100000},
+                 {"Stopped", 999999, 0, 0, 999999}});
 }
 
 TEST(RpoWatchTest, LeavingStoppedBeforeTheThresholdResetsTheClock) {
