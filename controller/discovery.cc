@@ -75,6 +75,8 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
   int localRead = 1;
   int remoteRead = 1;
   int rc = 0;
+  localAnswered = 1;
+  remoteAnswered = 1;
 
   bool localWarned = false;
   // Neither group listing could be used: both sides are named as when their
@@ -93,6 +95,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
                                      localGroup, localTarget, file, &rc, 0)) {
     PrintMessageFromVexaCLIOutput(file, 2);
     localRead = 0;
+    localAnswered = 0;
     logger->log(kGroupWarningLocal, localGroup.getValue(), localArrayName.getValue());
     localWarned = true;
     noteProblem(report, file, 0, 1, 1, 0, warningNumber, problem);
@@ -121,6 +124,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, remoteArrayName, remotePasswordFile,
                                      remoteGroup, remoteTarget, file, &rc, 0)) {
     remoteRead = 0;
+    remoteAnswered = 0;
     noteProblem(report, file, 0, 0, 1, 0, warningNumber, problem);
     if (!localRead) {
       PrintMessageFromVexaCLIOutput(file, 1);
@@ -168,6 +172,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
                                        &rc)) {
       PrintMessageFromVexaCLIOutput(file, 2);
       localRead = 0;
+      localAnswered = 0;
       logger->log(kLinkWarningLocal, localArrayName.getValue());
       noteProblem(report, file, 0, 1, 0, 1, warningNumber, problem);
     } else {
@@ -188,6 +193,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warni
     if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, remoteArrayName, remotePasswordFile,
                                        file, &rc)) {
       remoteRead = 0;
+      remoteAnswered = 0;
       logger->log(kLinkWarningRemote, remoteArrayName.getValue());
       noteProblem(report, file, 0, 0, 0, 1, warningNumber, problem);
     } else {

@@ -11,6 +11,9 @@
 
 int OrvRCVexa::caGetVolumeStatesForMonitor(OrvString& reportFile) {
   logger->logDebug("Entering caGetVolumeStatesForMonitor..");
+  // No discovery, no answer: the previous pass's view must not linger.
+  localAnswered = 0;
+  remoteAnswered = 0;
   OrvString file;
   if (!OrvUtil::createTempFile(packageDir, "orv", file)) return 1;
   std::ofstream report(reportFile.getValue(), std::ios::out | std::ios::app);

@@ -187,6 +187,11 @@ class OrvRCVexa {
   const OrvString& getLocalTarget() const { return localTarget; }
   const OrvString& getRemoteTarget() const { return remoteTarget; }
   const OrvList<_VolumeStatus>& getPeriodicVolumes() const { return periodicVolumes; }
+  // Whether the local / remote array answered every command the last
+  // discovery sent it (1), or one of them failed (0; also before any
+  // discovery).  Output that did not parse still counts as an answer.
+  int localArrayAnswered() const { return localAnswered; }
+  int remoteArrayAnswered() const { return remoteAnswered; }
   time_t getWaitStartTime() const { return waitStartTime; }
   // Lets a caller (or a test) stand for an earlier wait of the same run.
   void setWaitStartTime(time_t t) { waitStartTime = t; }
@@ -280,6 +285,8 @@ class OrvRCVexa {
   OrvString remoteGroup;
   OrvString localTarget;
   OrvString remoteTarget;
+  int localAnswered = 0;
+  int remoteAnswered = 0;
 };
 
 #endif  // CONTROLLER_ORV_RC_VEXA_H_
