@@ -22,10 +22,10 @@ OrvString firstWord(const OrvString& line) {
 
 // The value text after the first '=' following the key, trimmed, without a
 // trailing comment.
-OrvString valueText(const OrvString& line) {
+OrvString valueText(const OrvString& line, const char* keyName) {
   const char* text = line.getValue();
-  const char* key = strstr(text, kKey);
-  const char* eq = key != nullptr ? strchr(key + strlen(kKey), '=') : nullptr;
+  const char* key = strstr(text, keyName);
+  const char* eq = key != nullptr ? strchr(key + strlen(keyName), '=') : nullptr;
   if (eq == nullptr) return OrvString("");
   std::string value(eq + 1);
   size_t hash = value.find('#');
@@ -58,7 +58,7 @@ int readMonitorInterval(const char* path) {
     line.trim();
     if (line.getLength() == 0 || *line[0] == '#') continue;
     if (!firstWord(line).contains(kKey)) continue;
-    OrvString value = valueText(line);
+    OrvString value = valueText(line, kKey);
     int seconds = 0;
     if (!positiveSeconds(value, seconds)) {
       log->log("Warning: The MonitorInterval value [%s] in %s is not a positive number of "
@@ -72,4 +72,18 @@ int readMonitorInterval(const char* path) {
     return seconds;
   }
   return kDefaultMonitorInterval;
+}
+
+int readMonitorParameter(const char* path, const char* key, OrvString& value) {
+  OrvInFile in(path, 0);
+  if (!in.isGood()) return 0;
+  OrvString line;
+  while (in.getNextLine(line)) {
+    line.trim();
+    if (line.getLength() == 0 || *line[0] == '#') continue;
+    if (!firstWord(line).contains(key)) continue;
+    value = valueText(line, key);
+    return 1;
+  }
+  return 0;
 }

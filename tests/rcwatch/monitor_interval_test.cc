@@ -68,6 +68,26 @@ TEST_F(IntervalTest, Values) {
   }
 }
 
+TEST_F(IntervalTest, OtherParametersReadTheSameWay) {
+  const struct {
+    const char* content;
+    int found;
+    const char* value;
+  } cases[] = {
+      {"MetricsDir=/var/lib/prometheus/node-exporter\n", 1, "/var/lib/prometheus/node-exporter"},
+      {"MonitorInterval=60\nMetricsDir = /srv/m # textfile dir\n", 1, "/srv/m"},
+      {"# MetricsDir=/a\nMetricsDir=/b\nMetricsDir=/c\n", 1, "/b"},
+      {"MetricsDir=\n", 1, ""},
+      {"MonitorInterval=60\n", 0, ""},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(path_) << c.content;
+    OrvString value;
+    EXPECT_EQ(readMonitorParameter(path_.c_str(), "MetricsDir", value), c.found) << c.content;
+    EXPECT_STREQ(value.getValue(), c.value) << c.content;
+  }
+}
+
 TEST_F(IntervalTest, MissingFileGivesDefault) {
   unlink(path_.c_str());
   EXPECT_EQ(readMonitorInterval(path_.c_str()), 30);
