@@ -11,6 +11,7 @@
 #include "foundation/util.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
+#include "rcwatch/metrics.h"
 #include "rcwatch/monitor_interval.h"
 #include "rcwatch/send_notify.h"
 
@@ -193,25 +194,29 @@ void sendMonNotifications(SendNotify* notifier, int email, int syslog, int evq, 
   if (email) {
     int failed = 0;
     for (int i = 0; i < addresses.numObjects(); ++i) {
-      if (notifier->sendNotification(package, text, "Email", extra,
-                                     addresses[i]->data().getValue()) != 0)
-        failed = 1;
+      int r = notifier->sendNotification(package, text, "Email", extra,
+                                         addresses[i]->data().getValue());
+      orv_metrics::countNotification(orv_metrics::kEmail, r == 0);
+      if (r != 0) failed = 1;
     }
     log->log(failed ? "Unable to send the Email notification. Check mail configuration"
                     : "Email notification sent successfully.");
   }
   if (syslog) {
     int r = notifier->sendNotification(package, text, "Syslog", extra, "");
+    orv_metrics::countNotification(orv_metrics::kSyslog, r == 0);
     log->log(r == 0 ? "SYSLOG notification sent successfully."
                     : "Unable to send the SYSLOG notification.");
   }
   if (evq) {
     int r = notifier->sendNotification(package, text, "EVQ", extra, "");
+    orv_metrics::countNotification(orv_metrics::kEvq, r == 0);
     log->log(r == 0 ? "EVQ notification sent successfully."
                     : "Unable to send the EVQ/Emberline notification.");
   }
   if (console) {
     int r = notifier->sendNotification(package, text, "Console", extra, "");
+    orv_metrics::countNotification(orv_metrics::kConsole, r == 0);
     log->log(r == 0 ? "Console notification sent successfully."
                     : "Unable to send the Console notification.");
   }

@@ -6,7 +6,9 @@
 #include "foundation/util.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
+#include "rcwatch/metrics.h"
 #include "rcwatch/monitor.h"
+#include "rcwatch/monitor_interval.h"
 #include "rcwatch/monitor_text.h"
 #include "rcwatch/send_notify.h"
 
@@ -78,6 +80,10 @@ int runMonitor(int argc, char** argv) {
   id.localArray = objectText(dc1Local ? "DC1_STORAGE_SYSTEM_NAME" : "DC2_STORAGE_SYSTEM_NAME");
   id.remoteArray = objectText(dc1Local ? "DC2_STORAGE_SYSTEM_NAME" : "DC1_STORAGE_SYSTEM_NAME");
 
+  const std::string params = std::string(kMonitorConfigDir) + kMonitorConfigName;
+  orv_metrics::MonitorMetrics metrics(params.c_str(), id.packageName, id.localArray,
+                                      id.remoteArray, interval, threshold);
+
   ReplicationState current;
   OrvString diagnostics;
   OrvString details;
@@ -88,11 +94,13 @@ int runMonitor(int argc, char** argv) {
   OrvString message = monitorStartMessage(id, current.link, current.group, current.volumes);
   sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
                        channels.console, addresses, id.packageName, message, details);
+  metrics.passEnds(current.link, current.group, current.volumes, 0);
 
   ReplicationState previous = current;
   for (;;) {
     const int previousProblem = problem;
     OrvUtil::_sleep(interval);
+    metrics.passBegins();
 
     message = "";
     details = "";
@@ -130,6 +138,7 @@ int runMonitor(int argc, char** argv) {
       sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
                            channels.console, addresses, id.packageName, message, details);
     }
+    metrics.passEnds(current.link, current.group, current.volumes, rpo.stoppedSeconds());
     previous = current;
   }
 }
