@@ -18,7 +18,9 @@ list=$(dpkg-deb -c "$deb") || { echo "FAIL: dpkg-deb -c $deb"; exit 1; }
 for file in tarvos/bin/rcgate tarvos/bin/rcwatch tarvos/bin/rcplan \
             share/man/man8/rcgate.8 share/man/man8/rcwatch.8 share/man/man8/rcplan.8 \
             share/doc/orvanta/examples/pkgora.attributes \
-            share/doc/orvanta/examples/OrvVexaMONConfigParams; do
+            share/doc/orvanta/examples/OrvVexaMONConfigParams \
+            share/doc/orvanta/examples/orvanta-alerts.yml \
+            share/doc/orvanta/examples/orvanta-alerts.test.yml; do
   line=$(printf '%s\n' "$list" | awk -v p=".$prefix/$file" '$NF == p')
   if [ -z "$line" ]; then
     echo "FAIL: $deb lacks $prefix/$file"

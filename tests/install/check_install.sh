@@ -26,6 +26,8 @@ share/man/man8/rcplan.8 644
 share/doc/orvanta/README.md 644
 share/doc/orvanta/examples/pkgora.attributes 644
 share/doc/orvanta/examples/OrvVexaMONConfigParams 644
+share/doc/orvanta/examples/orvanta-alerts.yml 644
+share/doc/orvanta/examples/orvanta-alerts.test.yml 644
 "
 
 echo "$expected" | while read -r file mode; do
