@@ -3,11 +3,16 @@
 // socket recording what it sent.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/prometheus_support.h"
 #include "tests/e2e/rcwatch_fixture.h"
 
 namespace rcwatch_e2e {
@@ -431,6 +436,197 @@ TEST_F(RcwatchE2E, LongEventTextIsCutToFit) {
   // Each quote took two bytes of the 4095 the command line may hold.
   EXPECT_GT(sent.size(), 1900u);
   EXPECT_EQ(argValue(events[0], "msg_grp"), "HA");
+}
+
+// ---- Metrics for node_exporter's textfile collector ------------------------
+
+using Labels = std::map<std::string, std::string>;
+
+Labels pkg(Labels labels = {}) {
+  labels["package"] = kPackage;
+  return labels;
+}
+
+// Series of the family with value 1.
+int ones(const std::vector<prom_support::Sample>& samples, const std::string& name) {
+  int n = 0;
+  for (const prom_support::Sample& s : samples) n += s.name == name && s.value == 1;
+  return n;
+}
+
+TEST_F(RcwatchE2E, MetricsFollowTheStateAfterEveryPass) {
+  metricsDir_ = kMetricsDir;
+  ASSERT_TRUE(sb_->makeDir(kMetricsDir));
+  setAttr("RCVEXA_RPO_THRESHOLD", "1");
+  arraysim::SimScenario down = scenario_;
+  down.linkDown("arrA", "arrB");
+  arraysim::SimScenario stopped = stoppedPair(scenario_);
+  arraysim::SimScenario unreachable = stopped;
+  unreachable.array("arrB").addFault("unreachable");
+  // A synchronous group counts as stopped while the link is down; the
+  // stop episode runs from pass 2 until the group is started at pass 9.
+  schedule(2, down);
+  schedule(4, stopped);
+  schedule(7, unreachable);
+  schedule(9, scenario_);
+  run(10);
+  ASSERT_TRUE(last_.exited()) << last_.describe();
+
+  const struct {
+    int pass;
+    const char* link;
+    const char* group;
+    long stopped;
+    int exceeded;
+    int remoteReachable;
+  } passes[] = {
+      {0, "Up", "Started", 0, 0, 1},   {1, "Up", "Started", 0, 0, 1},
+      {2, "Down", "Stopped", 0, 0, 1}, {3, "Down", "Stopped", 30, 0, 1},
+      {4, "Up", "Stopped", 60, 0, 1},  {5, "Up", "Stopped", 90, 1, 1},
+      {6, "Up", "Stopped", 120, 1, 1}, {7, "Up", "Stopped", 150, 1, 0},
+      {8, "Up", "Stopped", 180, 1, 0}, {9, "Up", "Started", 0, 0, 1},
+      {10, "Up", "Started", 0, 0, 1},
+  };
+  for (const auto& p : passes) {
+    const std::vector<prom_support::Sample> m =
+        prom_support::parseSamples(metricsAfterPass(p.pass));
+    const std::string at = "after pass " + std::to_string(p.pass);
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_monitor_last_pass_timestamp_seconds", pkg()),
+              kStartSeconds + 30 * p.pass)
+        << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_link_up", pkg()), p.link == std::string("Up"))
+        << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_link_state", pkg({{"state", p.link}})), 1) << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_group_state", pkg({{"state", p.group}})), 1)
+        << at;
+    for (const char* family : {"orvanta_rc_link_state", "orvanta_rc_group_state",
+                               "orvanta_rc_volumes_state", "orvanta_rc_mode"})
+      EXPECT_EQ(ones(m, family), 1) << at << " " << family;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_stopped_seconds", pkg()), p.stopped) << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rpo_exceeded", pkg()), p.exceeded) << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_array_reachable",
+                                    pkg({{"side", "local"}, {"array", "arrA"}})),
+              1)
+        << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_array_reachable",
+                                    pkg({{"side", "remote"}, {"array", "arrB"}})),
+              p.remoteReachable)
+        << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rpo_threshold_seconds", pkg()), 60) << at;
+    EXPECT_EQ(prom_support::valueOf(m, "orvanta_monitor_interval_seconds", pkg()), 30) << at;
+  }
+  const std::vector<prom_support::Sample> last = prom_support::parseSamples(metricsAfterPass(10));
+  EXPECT_EQ(
+      prom_support::valueOf(last, "orvanta_rc_role", pkg({{"side", "local"}, {"role", "Primary"}})),
+      1);
+  EXPECT_EQ(prom_support::valueOf(last, "orvanta_rc_mode", pkg({{"mode", "Sync"}})), 1);
+  // Every notice went out on syslog, and the counter knows each one.
+  EXPECT_EQ(prom_support::valueOf(last, "orvanta_notifications_total",
+                                  pkg({{"channel", "syslog"}, {"result", "sent"}})),
+            static_cast<double>(notices(syslog()).size()));
+  EXPECT_EQ(prom_support::valueOf(last, "orvanta_notifications_total",
+                                  pkg({{"channel", "email"}, {"result", "sent"}})),
+            0);
+
+  EXPECT_EQ(sb_->listDir(kMetricsDir), std::vector<std::string>{"orvanta_pkg1.prom"});
+  struct stat st;
+  ASSERT_EQ(stat(sb_->hostPath(kMetricsFile).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  EXPECT_EQ(countStarting(msgs_, "Warning: Unable to write the metrics"), 0);
+}
+
+TEST_F(RcwatchE2E, MetricsFileReadByNodeExporterAndPromtool) {
+  PROM_REQUIRE_TOOL(prom_support::kPromtool);
+  PROM_REQUIRE_TOOL(prom_support::kNodeExporter);
+  metricsDir_ = kMetricsDir;
+  ASSERT_TRUE(sb_->makeDir(kMetricsDir));
+  setAttr("RCVEXA_RPO_THRESHOLD", "5");
+  channels("SYSLOG CONSOLE");
+  run(1);
+  const std::string file = sb_->readFile(kMetricsFile);
+  ASSERT_FALSE(file.empty());
+
+  orv_sandbox::ProcessResult check = prom_support::promtool({"check", "metrics"}, file);
+  EXPECT_TRUE(check.exited() && check.exitCode == 0) << check.describe();
+  EXPECT_EQ(check.output, "");
+
+  prom_support::NodeExporter exporter(sb_->hostPath(kMetricsDir));
+  ASSERT_EQ(exporter.error(), "");
+  const std::string scraped = exporter.scrape();
+  ASSERT_FALSE(scraped.empty()) << exporter.error();
+  const std::vector<prom_support::Sample> got = prom_support::parseSamples(scraped);
+  EXPECT_EQ(prom_support::valueOf(got, "node_textfile_scrape_error", {}), 0);
+  for (const prom_support::Sample& s : prom_support::parseSamples(file))
+    EXPECT_EQ(prom_support::valueOf(got, s.name, s.labels), s.value) << s.name;
+  std::istringstream lines(file);
+  std::string line;
+  int families = 0;
+  while (std::getline(lines, line))
+    if (line.compare(0, 7, "# TYPE ") == 0) {
+      ++families;
+      EXPECT_NE(scraped.find(line + "\n"), std::string::npos) << line;
+    }
+  EXPECT_EQ(families, 14);
+}
+
+// A directory the file cannot be written to costs one warning per start
+// and no notification; nothing is left behind and nothing is followed.
+TEST_F(RcwatchE2E, MetricsDirProblemsWarnOnceAndChangeNothingElse) {
+  ASSERT_TRUE(sb_->writeFile("/usr/local/victim", "precious\n"));
+  const std::string prefix = "Warning: Unable to write the metrics file ";
+  const struct {
+    std::string dir;
+    std::string plant;  // at the file's name: "dir", "link" or nothing
+    std::string warning;
+  } cases[] = {
+      {"/usr/local/no-such-dir", "",
+       prefix + "/usr/local/no-such-dir/orvanta_pkg1.prom (open the directory: No such file or "
+                "directory)."},
+      {"/usr/share", "",
+       prefix + "/usr/share/orvanta_pkg1.prom (create a temporary file: Read-only file system)."},
+      {kMetricsDir, "dir", prefix + kMetricsFile + " (rename the temporary file: Is a directory)."},
+      {"metrics", "",
+       "Warning: The MetricsDir value [metrics] in "
+       "/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams is not an absolute path; no metrics "
+       "file is written."},
+      {kMetricsDir, "link", ""},
+  };
+  for (const auto& c : cases) {
+    sb_->remove(kMetricsDir);
+    ASSERT_TRUE(sb_->makeDir(kMetricsDir));
+    if (c.plant == "dir") {
+      ASSERT_TRUE(sb_->makeDir(kMetricsFile));
+    }
+    if (c.plant == "link") {
+      ASSERT_EQ(symlink("/usr/local/victim", sb_->hostPath(kMetricsFile).c_str()), 0);
+    }
+    metricsDir_ = c.dir;
+    run(3);
+    EXPECT_EQ(countStarting(msgs_, "Warning:"), c.warning.empty() ? 0 : 1) << c.dir;
+    if (!c.warning.empty()) {
+      EXPECT_EQ(countStarting(msgs_, c.warning), 1) << c.dir;
+    }
+    EXPECT_EQ(notices(syslog()).size(), 1u) << c.dir;
+    for (const std::string& name : sb_->listDir(kMetricsDir))
+      EXPECT_EQ(name, "orvanta_pkg1.prom") << c.dir;
+    EXPECT_EQ(sb_->readFile("/usr/local/victim"), "precious\n");
+  }
+  struct stat st;
+  ASSERT_EQ(lstat(sb_->hostPath(kMetricsFile).c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+TEST(AlertRules, PromtoolAcceptsAndTestsTheExampleRules) {
+  PROM_REQUIRE_TOOL(prom_support::kPromtool);
+  const std::string examples = std::string(ORV_SOURCE_DIR) + "/examples/";
+  orv_sandbox::ProcessResult check =
+      prom_support::promtool({"check", "rules", examples + "orvanta-alerts.yml"});
+  EXPECT_EQ(check.exitCode, 0) << check.describe();
+  EXPECT_NE(check.output.find("SUCCESS: 7 rules found"), std::string::npos) << check.output;
+  orv_sandbox::ProcessResult test =
+      prom_support::promtool({"test", "rules", examples + "orvanta-alerts.test.yml"});
+  EXPECT_EQ(test.exitCode, 0) << test.describe();
+  EXPECT_NE(test.output.find("SUCCESS"), std::string::npos) << test.output;
 }
 
 }  // namespace

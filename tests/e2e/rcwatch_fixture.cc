@@ -14,6 +14,8 @@ const char kPackageDir[] = "/usr/local/tarvos/run/pkg1";
 const char kMailFile[] = "/tmp/tmpccemail.txt";
 const long kStartSeconds = 1800000000L;
 const char kVtimeLog[] = "/usr/local/orv-sandbox/vtime.log";
+const char kMetricsDir[] = "/usr/local/node-exporter";
+const char kMetricsFile[] = "/usr/local/node-exporter/orvanta_pkg1.prom";
 
 namespace {
 
@@ -22,8 +24,9 @@ const char kStepsDir[] = "/usr/local/rcwatch-steps";
 // Stands before the simulator: at the first array command at or after a
 // scheduled time it puts that scenario in place, then runs the simulator
 // under the name it was called by.  Shell built-ins only (but for the one
-// copy), so a pass costs hardly more than without it.
-std::string stepperScript(const std::vector<long>& offsets) {
+// copy), so a pass costs hardly more than without it.  snapshot: a file
+// copied once per pass, before that pass changes it.
+std::string stepperScript(const std::vector<long>& offsets, const std::string& snapshot) {
   std::string s =
       "#!/bin/sh\n"
       "steps=/usr/local/rcwatch-steps\n"
@@ -38,7 +41,11 @@ std::string stepperScript(const std::vector<long>& offsets) {
       "  if [ \"$elapsed\" -ge \"$off\" ] && [ ! -e \"$steps/$off.applied\" ]; then\n"
       "    cp \"$steps/$off.state\" /usr/local/arraysim/state && : > \"$steps/$off.applied\"\n"
       "  fi\n"
-      "done\n"
+      "done\n";
+  if (!snapshot.empty())
+    s += "[ -e \"$steps/snap/$elapsed\" ] || [ ! -e " + snapshot + " ] || cp " + snapshot +
+         " \"$steps/snap/$elapsed\"\n";
+  s +=
       "[ -e \"$steps/silent.$2.$7\" ] && exit 1\n"
       "exec $steps/bin/${0##*/} \"$@\"\n";
   return s;
@@ -177,12 +184,18 @@ orv_sandbox::RunResult RcwatchE2E::run(int passes, const std::vector<std::string
   const char* params = "/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams";
   if (!configParams_.empty()) {
     EXPECT_TRUE(sb_->writeFile(params, configParams_));
-  } else if (interval_ > 0) {
-    EXPECT_TRUE(sb_->writeFile(params, "MonitorInterval=" + std::to_string(interval_) + "\n"));
+  } else if (interval_ > 0 || !metricsDir_.empty()) {
+    std::string text;
+    if (interval_ > 0) text += "MonitorInterval=" + std::to_string(interval_) + "\n";
+    if (!metricsDir_.empty()) text += "MetricsDir=" + metricsDir_ + "\n";
+    EXPECT_TRUE(sb_->writeFile(params, text));
   }
   EXPECT_TRUE(scenario_.save(sb_->hostPath(arraysim::kDefaultDir)));
 
-  if (!steps_.empty() || !silent_.empty()) {
+  if (!steps_.empty() || !silent_.empty() || !metricsDir_.empty()) {
+    // A step applied or a copy taken by an earlier run must not count.
+    sb_->remove(kStepsDir);
+    EXPECT_TRUE(sb_->makeDir(std::string(kStepsDir) + "/snap"));
     const std::string sim = std::string(ORV_BUILD_DIR) + "/testing/arraysim/arraysim";
     EXPECT_TRUE(sb_->copyIn(sim, std::string(kStepsDir) + "/bin/cli"));
     EXPECT_TRUE(sb_->copyIn(sim, std::string(kStepsDir) + "/bin/ssh"));
@@ -193,7 +206,8 @@ orv_sandbox::RunResult RcwatchE2E::run(int passes, const std::vector<std::string
       EXPECT_TRUE(sb_->writeFile(std::string(kStepsDir) + "/" + std::to_string(offset) + ".state",
                                  step.second));
     }
-    const std::string script = stepperScript(offsets);
+    const std::string script =
+        stepperScript(offsets, metricsDir_.empty() ? "" : metricsDir_ + "/orvanta_pkg1.prom");
     for (const std::string& s : silent_)
       EXPECT_TRUE(sb_->writeFile(std::string(kStepsDir) + "/silent." + s, ""));
     EXPECT_TRUE(sb_->writeFile("/usr/bin/cli", script, 0755));
@@ -203,6 +217,7 @@ orv_sandbox::RunResult RcwatchE2E::run(int passes, const std::vector<std::string
   orv_sandbox::RunOptions options;
   options.argv = {rcwatchPath(), kPackage};
   options.maxSleeps = passes + 1;
+  lastPasses_ = passes;
   options.vtimeLog = kVtimeLog;
   sb_->remove(kVtimeLog);
   options.env = env;
@@ -223,6 +238,12 @@ std::vector<long> RcwatchE2E::sleeps() const {
     if (line.find(" exit") == std::string::npos) out.push_back(std::atol(seconds.c_str()));
   }
   return out;
+}
+
+std::string RcwatchE2E::metricsAfterPass(int pass) const {
+  if (pass >= lastPasses_) return sb_->readFile(metricsDir_ + "/orvanta_pkg1.prom");
+  const long elapsed = static_cast<long>(pass + 1) * interval_;
+  return sb_->readFile(std::string(kStepsDir) + "/snap/" + std::to_string(elapsed));
 }
 
 std::vector<FakeCall> RcwatchE2E::calls(const std::string& fake) const {

@@ -7,6 +7,8 @@
 // passes.  Array states can be scheduled per pass (schedule()): a small
 // stand-in placed before the simulator swaps the scenario in at the first
 // array command of that pass, which it recognises by the virtual clock.
+// With metricsDir_ set, the same stand-in keeps a copy of the metrics file
+// as the previous pass left it (metricsAfterPass()).
 
 #ifndef ORV_TESTS_E2E_RCWATCH_FIXTURE_H_
 #define ORV_TESTS_E2E_RCWATCH_FIXTURE_H_
@@ -29,6 +31,9 @@ extern const char kMailFile[];
 // Virtual start time of every run (seconds since the epoch).
 extern const long kStartSeconds;
 extern const char kVtimeLog[];
+// Where the metrics tests point MetricsDir, and the file rcwatch writes.
+extern const char kMetricsDir[];
+extern const char kMetricsFile[];
 
 std::string rcwatchPath();
 
@@ -81,6 +86,9 @@ class RcwatchE2E : public ::testing::Test {
   std::string xconsole() const { return sb_->readFile("/dev/xconsole"); }
   // Files left in the package directory.
   std::vector<std::string> leftovers() const { return sb_->listDir(kPackageDir); }
+  // The metrics file as pass `pass` of the last run left it ('' when
+  // there was none); the last pass's is the file itself.
+  std::string metricsAfterPass(int pass) const;
   // Makes a fake fail: its exit code and what it prints.
   void failFake(const std::string& fake, int exitCode, const std::string& output = "");
 
@@ -90,11 +98,13 @@ class RcwatchE2E : public ::testing::Test {
   std::string clusterView_ = "name=clu1\nnode=nodeA\nnode=nodeB\n";
   int interval_ = 30;  // written as the parameter file unless 0
   std::string configParams_;  // replaces the parameter file when set
+  std::string metricsDir_;    // MetricsDir line added to the parameter file
   std::map<int, std::string> steps_;  // pass -> scenario text
   // "ARRAY.WORD": that array's "showrcopy WORD" commands fail with exit
   // code 1 and no output at all.
   std::vector<std::string> silent_;
   orv_sandbox::RunResult last_;
+  int lastPasses_ = 0;
   std::vector<std::string> msgs_;
 };
 
