@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -81,57 +82,32 @@ std::string readAll(const std::string& path) {
 
 }  // namespace
 
-std::vector<Sample> parseSamples(const std::string& text) {
-  std::vector<Sample> out;
+std::map<std::string, double> parseSamples(const std::string& text) {
+  std::map<std::string, double> out;
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    Sample s;
-    size_t i = line.find_first_of("{ ");
-    s.name = line.substr(0, i);
-    bool ok = i != std::string::npos;
-    if (ok && line[i] == '{') {
-      ++i;
-      while (ok && i < line.size() && line[i] != '}') {
-        size_t eq = line.find("=\"", i);
-        ok = eq != std::string::npos;
-        if (!ok) break;
-        std::string name = line.substr(i, eq - i), value;
-        for (i = eq + 2; i < line.size() && line[i] != '"'; ++i) {
-          if (line[i] == '\\' && i + 1 < line.size()) {
-            ++i;
-            value += line[i] == 'n' ? '\n' : line[i];
-          } else {
-            value += line[i];
-          }
-        }
-        ok = i < line.size();
-        s.labels[name] = value;
-        ++i;
-        if (i < line.size() && line[i] == ',') ++i;
-      }
-      ok = ok && i < line.size();
-      ++i;
+    const size_t space = line.rfind(' ');
+    if (line.empty() || line[0] == '#' || space == std::string::npos) continue;
+    std::string key = line.substr(0, space);
+    const size_t brace = key.find('{');
+    if (brace != std::string::npos && key.back() == '}') {
+      std::vector<std::string> labels;
+      std::istringstream parts(key.substr(brace + 1, key.size() - brace - 2));
+      for (std::string label; std::getline(parts, label, ',');) labels.push_back(label);
+      std::sort(labels.begin(), labels.end());
+      key.resize(brace);
+      for (size_t i = 0; i < labels.size(); ++i) key += (i == 0 ? "{" : ",") + labels[i];
+      key += "}";
     }
-    char* end = nullptr;
-    if (ok) s.value = strtod(line.c_str() + i, &end);
-    if (!ok || end == line.c_str() + i) s = Sample{"<unparsed: " + line + ">", {}, 0};
-    out.push_back(s);
+    out[key] = strtod(line.c_str() + space + 1, nullptr);
   }
   return out;
 }
 
-double valueOf(const std::vector<Sample>& samples, const std::string& name,
-               const std::map<std::string, std::string>& labels) {
-  double found = NAN;
-  int n = 0;
-  for (const Sample& s : samples)
-    if (s.name == name && s.labels == labels) {
-      found = s.value;
-      ++n;
-    }
-  return n == 1 ? found : NAN;
+double valueOf(const std::map<std::string, double>& samples, const std::string& key) {
+  auto it = samples.find(key);
+  return it == samples.end() ? NAN : it->second;
 }
 
 orv_sandbox::ProcessResult promtool(const std::vector<std::string>& args,

@@ -19,19 +19,13 @@ namespace prom_support {
 extern const char kPromtool[];
 extern const char kNodeExporter[];
 
-// One sample of the text format.
-struct Sample {
-  std::string name;
-  std::map<std::string, std::string> labels;  // values unescaped
-  double value = 0;
-};
-// The samples of a text-format document; comment lines skipped.  A line
-// that does not parse becomes a sample named "<unparsed: LINE>".
-std::vector<Sample> parseSamples(const std::string& text);
-// The value of the one sample with exactly these name and labels; NaN
-// when there is none or more than one.
-double valueOf(const std::vector<Sample>& samples, const std::string& name,
-               const std::map<std::string, std::string>& labels);
+// The samples of a text-format document, keyed "name{labels}" with the
+// labels sorted (node_exporter sorts them); comment lines skipped.  Label
+// values must hold no comma, which is true of everything these tests
+// write.
+std::map<std::string, double> parseSamples(const std::string& text);
+// The value under key; NaN when there is none.
+double valueOf(const std::map<std::string, double>& samples, const std::string& key);
 
 // promtool with args (stdinText on standard input).
 orv_sandbox::ProcessResult promtool(const std::vector<std::string>& args,

@@ -440,17 +440,16 @@ TEST_F(RcwatchE2E, LongEventTextIsCutToFit) {
 
 // ---- Metrics for node_exporter's textfile collector ------------------------
 
-using Labels = std::map<std::string, std::string>;
-
-Labels pkg(Labels labels = {}) {
-  labels["package"] = kPackage;
-  return labels;
+// The key of a sample of pkg1 whose other label sorts after "package".
+std::string series(const std::string& name, const std::string& label = "") {
+  return name + "{package=\"pkg1\"" + (label.empty() ? "" : "," + label) + "}";
 }
 
 // Series of the family with value 1.
-int ones(const std::vector<prom_support::Sample>& samples, const std::string& name) {
+int ones(const std::map<std::string, double>& samples, const std::string& name) {
   int n = 0;
-  for (const prom_support::Sample& s : samples) n += s.name == name && s.value == 1;
+  for (const auto& s : samples)
+    n += s.first.compare(0, name.size() + 1, name + "{") == 0 && s.second == 1;
   return n;
 }
 
@@ -487,46 +486,41 @@ TEST_F(RcwatchE2E, MetricsFollowTheStateAfterEveryPass) {
       {8, "Up", "Stopped", 180, 1, 0}, {9, "Up", "Started", 0, 0, 1},
       {10, "Up", "Started", 0, 0, 1},
   };
+  using prom_support::valueOf;
   for (const auto& p : passes) {
-    const std::vector<prom_support::Sample> m =
-        prom_support::parseSamples(metricsAfterPass(p.pass));
+    const std::map<std::string, double> m = prom_support::parseSamples(metricsAfterPass(p.pass));
     const std::string at = "after pass " + std::to_string(p.pass);
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_monitor_last_pass_timestamp_seconds", pkg()),
+    const std::string link = std::string("state=\"") + p.link + "\"";
+    const std::string group = std::string("state=\"") + p.group + "\"";
+    EXPECT_EQ(valueOf(m, series("orvanta_monitor_last_pass_timestamp_seconds")),
               kStartSeconds + 30 * p.pass)
         << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_link_up", pkg()), p.link == std::string("Up"))
-        << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_link_state", pkg({{"state", p.link}})), 1) << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_group_state", pkg({{"state", p.group}})), 1)
-        << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_rc_link_up")), p.link == std::string("Up")) << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_rc_link_state", link)), 1) << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_rc_group_state", group)), 1) << at;
     for (const char* family : {"orvanta_rc_link_state", "orvanta_rc_group_state",
                                "orvanta_rc_volumes_state", "orvanta_rc_mode"})
       EXPECT_EQ(ones(m, family), 1) << at << " " << family;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rc_stopped_seconds", pkg()), p.stopped) << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rpo_exceeded", pkg()), p.exceeded) << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_array_reachable",
-                                    pkg({{"side", "local"}, {"array", "arrA"}})),
+    EXPECT_EQ(valueOf(m, series("orvanta_rc_stopped_seconds")), p.stopped) << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_rpo_exceeded")), p.exceeded) << at;
+    EXPECT_EQ(valueOf(m, "orvanta_array_reachable{array=\"arrA\",package=\"pkg1\",side=\"local\"}"),
               1)
         << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_array_reachable",
-                                    pkg({{"side", "remote"}, {"array", "arrB"}})),
-              p.remoteReachable)
+    EXPECT_EQ(
+        valueOf(m, "orvanta_array_reachable{array=\"arrB\",package=\"pkg1\",side=\"remote\"}"),
+        p.remoteReachable)
         << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_rpo_threshold_seconds", pkg()), 60) << at;
-    EXPECT_EQ(prom_support::valueOf(m, "orvanta_monitor_interval_seconds", pkg()), 30) << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_rpo_threshold_seconds")), 60) << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_monitor_interval_seconds")), 30) << at;
   }
-  const std::vector<prom_support::Sample> last = prom_support::parseSamples(metricsAfterPass(10));
-  EXPECT_EQ(
-      prom_support::valueOf(last, "orvanta_rc_role", pkg({{"side", "local"}, {"role", "Primary"}})),
-      1);
-  EXPECT_EQ(prom_support::valueOf(last, "orvanta_rc_mode", pkg({{"mode", "Sync"}})), 1);
+  const std::map<std::string, double> last = prom_support::parseSamples(metricsAfterPass(10));
+  EXPECT_EQ(valueOf(last, "orvanta_rc_role{package=\"pkg1\",role=\"Primary\",side=\"local\"}"), 1);
+  EXPECT_EQ(valueOf(last, "orvanta_rc_mode{mode=\"Sync\",package=\"pkg1\"}"), 1);
   // Every notice went out on syslog, and the counter knows each one.
-  EXPECT_EQ(prom_support::valueOf(last, "orvanta_notifications_total",
-                                  pkg({{"channel", "syslog"}, {"result", "sent"}})),
+  const std::string counter = "orvanta_notifications_total{channel=\"";
+  EXPECT_EQ(valueOf(last, counter + "syslog\",package=\"pkg1\",result=\"sent\"}"),
             static_cast<double>(notices(syslog()).size()));
-  EXPECT_EQ(prom_support::valueOf(last, "orvanta_notifications_total",
-                                  pkg({{"channel", "email"}, {"result", "sent"}})),
-            0);
+  EXPECT_EQ(valueOf(last, counter + "email\",package=\"pkg1\",result=\"sent\"}"), 0);
 
   EXPECT_EQ(sb_->listDir(kMetricsDir), std::vector<std::string>{"orvanta_pkg1.prom"});
   struct stat st;
@@ -554,10 +548,11 @@ TEST_F(RcwatchE2E, MetricsFileReadByNodeExporterAndPromtool) {
   ASSERT_EQ(exporter.error(), "");
   const std::string scraped = exporter.scrape();
   ASSERT_FALSE(scraped.empty()) << exporter.error();
-  const std::vector<prom_support::Sample> got = prom_support::parseSamples(scraped);
-  EXPECT_EQ(prom_support::valueOf(got, "node_textfile_scrape_error", {}), 0);
-  for (const prom_support::Sample& s : prom_support::parseSamples(file))
-    EXPECT_EQ(prom_support::valueOf(got, s.name, s.labels), s.value) << s.name;
+  const std::map<std::string, double> got = prom_support::parseSamples(scraped);
+  EXPECT_EQ(prom_support::valueOf(got, "node_textfile_scrape_error"), 0);
+  const std::map<std::string, double> wrote = prom_support::parseSamples(file);
+  EXPECT_EQ(wrote.size(), 51u);
+  for (const auto& s : wrote) EXPECT_EQ(prom_support::valueOf(got, s.first), s.second) << s.first;
   std::istringstream lines(file);
   std::string line;
   int families = 0;
