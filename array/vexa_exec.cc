@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "array/cli_catalogue.h"
+#include "array/command_record.h"
 #include "array/orv_vexa_util.h"
 #include "array/timed_command.h"
 #include "foundation/logger.h"
@@ -120,6 +121,7 @@ int OrvVexaUtil::runRCCliCommands(OrvString& command, OrvString& outputFile,
   int local = -1;
   if (exitStatus == nullptr) exitStatus = &local;
   if (!checkSafeWord("output file", outputFile)) return 0;
+  OrvCommandRecord::Scope record(command, exitStatus);
   command = command + " >" + outputFile + " 2>&1";
   return runArrayCommand(command, exitStatus) && *exitStatus == 0 ? 1 : 0;
 }

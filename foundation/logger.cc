@@ -10,6 +10,13 @@
 
 Logger* Logger::instance_ = nullptr;
 int Logger::refCount_ = 0;
+Logger::Tap Logger::tap_ = nullptr;
+void* Logger::tapContext_ = nullptr;
+
+void Logger::setTap(Tap tap, void* context) {
+  tap_ = tap;
+  tapContext_ = context;
+}
 
 namespace {
 const size_t kHostNameSize = 64;
@@ -58,6 +65,20 @@ Logger::~Logger() { closelog(); }
 
 void Logger::write(bool debug, const char* format, va_list args) {
   if (format == nullptr) return;
+  if (!debug && tap_ != nullptr) {
+    va_list copy;
+    va_copy(copy, args);
+    int n = vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (n >= 0) {
+      std::string text(static_cast<size_t>(n) + 1, '\0');
+      va_copy(copy, args);
+      vsnprintf(&text[0], text.size(), format, copy);
+      va_end(copy);
+      text.resize(static_cast<size_t>(n));
+      tap_(text, tapContext_);
+    }
+  }
   if (output_ & LOG_FILE) {
     char stamp[MAX_TIME_STRING];
     time_t now = time(nullptr);

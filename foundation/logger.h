@@ -44,6 +44,11 @@ class Logger {
   int getOutput() const { return output_; }
   bool isDebug() const { return debug_; }
 
+  // Receives the text of every normal (not debug) message once formatted,
+  // whatever the output selection; null removes it.  One per process.
+  using Tap = void (*)(const std::string& text, void* context);
+  static void setTap(Tap tap, void* context);
+
  private:
   Logger();
   ~Logger();
@@ -54,6 +59,8 @@ class Logger {
 
   static Logger* instance_;
   static int refCount_;
+  static Tap tap_;
+  static void* tapContext_;
 
   int output_;
   bool debug_;
