@@ -4,6 +4,7 @@
 #include "controller/orv_rc_vexa.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
+#include "rcgate/decision_record.h"
 #include "rcgate/orv_base.h"
 #include "rules/orv_rule_db.h"
 
@@ -87,12 +88,13 @@ void OrvBase::loadCaFunctionList() {
 int OrvBase::ruleEngine() {
   logger->logDebug("Entering ruleEngine..");
   OrvString action;
-  OrvString trace;
-  if (!ruleDb->evaluateAndGetAction(action, trace)) {
+  OrvList<OrvString> matched;
+  if (!ruleDb->evaluateAndGetAction(action, matched)) {
     // No rule led to an action: an error stops the run, otherwise the
     // takeover falls back to the manual-intervention action.
     return ruleDb->hasError() ? 0 : 1;
   }
+  if (record) record->noteDecision(action, matched);
   return bindAction(action);
 }
 

@@ -1,10 +1,13 @@
 #include "rcgate/orv_base.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "controller/orv_rc_vexa.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
+#include "rcgate/decision_record.h"
 #include "rules/orv_rule_db.h"
 
 const char kOrvBeginMessage[] = "Begin Orvanta with Vexa Remote Copy..";
@@ -24,6 +27,7 @@ OrvBase::OrvBase()
       controller(nullptr) {}
 
 OrvBase::~OrvBase() {
+  record.reset();
   delete objectDb;
   objectDb = nullptr;
   delete ruleDb;
@@ -34,17 +38,34 @@ OrvBase::~OrvBase() {
 }
 
 int OrvBase::jxOrvStart(int argc, char** argv) {
+  record.reset(new OrvDecisionRecord);
   if (earlySetups(argc, argv) != 0) {
+    // No configuration, so no package directory to keep a record in.
+    record.reset();
     logger->log("Initialization failed.");
     return 2;
   }
+  record->notePackage(argv[1]);
   if (startUpInit() != 0) {
+    finishRecord(1);
     logger->log("%s", kOrvEndMessage);
     return 1;
   }
   int r = doOnlineResource();
+  finishRecord(r);
   if (r == 0 || r == 3) logger->log("%s", kOrvEndMessage);
   return r;
+}
+
+std::string OrvBase::recordDir() const {
+  if (packageDir.getLength() > 0) return packageDir.getValue();
+  return objectDb != nullptr ? orvConfiguredPackageDir(*objectDb) : "";
+}
+
+void OrvBase::finishRecord(int exitCode) {
+  if (!record) return;
+  record->finish(*objectDb, controller, recordDir(), exitCode);
+  record.reset();
 }
 
 int OrvBase::earlySetups(int argc, char** argv) {
@@ -107,7 +128,17 @@ int OrvBase::startUpInit() {
     }
   }
 
-  if (forceFlagCheck) objectDb->setForceFlag();
+  if (forceFlagCheck) {
+    objectDb->setForceFlag();
+    if (record) {
+      OrvString flag;
+      OrvString dir;
+      const bool found = objectDb->getStrValByName("StatusForceFlag", flag, 0) && flag == "yes";
+      objectDb->getStrValByName("VKR_PKG_DIR", dir, 0);
+      const OrvString path = dir + "/FORCEFLAG";
+      record->noteForceFlag(found, found && access(path.getValue(), F_OK) != 0);
+    }
+  }
   objectDb->setApplicationStartup();
 
   OrvString localHostName;
@@ -130,9 +161,15 @@ int OrvBase::fillObjectDb() {
 
 int OrvBase::doOnlineResource() {
   logger->logDebug("Entering doOnlineResource..");
+  if (record) record->reached(OrvDecisionRecord::kDiscovery);
   if (fillObjectDb() != 0) return 2;
   controller->displayConfigs(0);
+  if (record) {
+    record->reached(OrvDecisionRecord::kDecision);
+    record->noteInputs(*objectDb, *ruleDb);
+  }
   if (ruleEngine() == 0) return 2;
+  if (record) record->reached(OrvDecisionRecord::kTakeover);
   return takeoverAndReport();
 }
 
@@ -145,6 +182,7 @@ int OrvBase::takeoverAndReport() {
   }
   if (r == 0 || r == 3) {
     controller->caGetVolumeStates(1);
+    if (record) record->noteStateAfter(*objectDb, *ruleDb);
     controller->displayConfigs(1);
     logger->log("Package is allowed to start up");
     return r;

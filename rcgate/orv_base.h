@@ -10,9 +10,15 @@
 //   stage 3 doOnlineResource(): discover, report, decide, act, report again.
 // Exit codes: 0 and 3 the package may start here, 2 not on this node,
 // 1 not at all (an action result outside 0..4 is passed through).
+// A run of jxOrvStart() that gets past stage 1 leaves a decision record in
+// the package directory (rcgate/decision_record.h); the stages called one
+// by one (rcplan's dry run) leave none.
 
 #ifndef RCGATE_ORV_BASE_H_
 #define RCGATE_ORV_BASE_H_
+
+#include <memory>
+#include <string>
 
 #include "foundation/logger.h"
 #include "foundation/orv_list.h"
@@ -22,6 +28,7 @@
 class OrvObjectDb;
 class OrvRuleDb;
 class OrvRCVexa;
+class OrvDecisionRecord;
 
 class OrvBase {
  public:
@@ -84,6 +91,12 @@ class OrvBase {
   OrvRCVexa* controller;
   OrvList<OrvActionVal> caFunctionList;
   OrvString packageDir;
+  std::unique_ptr<OrvDecisionRecord> record;
+
+  // The package directory for the record: the run's own, or the one the
+  // configuration load found when stage 2 ended before reading it.
+  std::string recordDir() const;
+  void finishRecord(int exitCode);
 };
 
 // The fixed texts of the run, shared with the dry-run tool.

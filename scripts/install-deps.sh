@@ -9,6 +9,7 @@ command -v g++ >/dev/null 2>&1 || missing="$missing g++"
 command -v make >/dev/null 2>&1 || missing="$missing make"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
 [ -f /usr/include/gmock/gmock.h ] || missing="$missing libgmock-dev"
+[ -f /usr/include/nlohmann/json.hpp ] || missing="$missing nlohmann-json3-dev"
 command -v unshare >/dev/null 2>&1 || missing="$missing util-linux"
 # The metrics tests run the real promtool and node exporter; without them
 # those tests are skipped, so only root installs them.
