@@ -7,6 +7,7 @@
 #include "objectdb/orv_type.h"
 #include "rcplan/config_check.h"
 #include "rcplan/dry_run.h"
+#include "rcplan/records_cli.h"
 #include "rules/orv_rule_db.h"
 
 namespace rcplan {
@@ -54,6 +55,8 @@ void printUsage(std::ostream& os) {
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
         "       rcplan --check PKG\n"
         "       rcplan PKG\n"
+        "       rcplan --history PKG [N]\n"
+        "       rcplan --replay FILE\n"
         "\n"
         "  --dump   print the condition list, the rule sets and the rule paths\n"
         "  --state  set the named objects and show the action the rule table chooses\n"
@@ -62,7 +65,9 @@ void printUsage(std::ostream& os) {
         "           finding on one line (Error: or Warning:); the arrays only queried\n"
         "  PKG      dry run of a start of package PKG on this node: read both arrays\n"
         "           and show the action rcgate would choose, without running it\n"
-        "           (a FORCEFLAG file is taken into account and left in place)\n";
+        "           (a FORCEFLAG file is taken into account and left in place)\n"
+        "  --history  the newest N (default 20) decision records of rcgate for PKG here\n"
+        "  --replay   decide again on the state a decision record holds\n";
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -99,6 +104,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     return runConfigCheck(args[1], out);
   }
+  if (command == "--history") return runHistory({args.begin() + 1, args.end()}, out, err);
+  if (command == "--replay") return runReplay({args.begin() + 1, args.end()}, out, err);
   if (command[0] != '-') {
     if (args.size() != 1) {
       err << "rcplan: a dry run takes one package name\n";

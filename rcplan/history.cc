@@ -1,0 +1,137 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "objectdb/orv_object_db.h"
+#include "rcgate/decision_record.h"
+#include "rcgate/decision_store.h"
+#include "rcplan/rcplan_cli.h"
+#include "rcplan/records_cli.h"
+
+namespace rcplan {
+
+namespace {
+
+const int kExitUnreadable = 1;
+
+std::string localTime(time_t t) {
+  struct tm local;
+  char text[40];
+  if (localtime_r(&t, &local) == nullptr ||
+      strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local) == 0)
+    return "?";
+  return text;
+}
+
+std::string duration(long long ms) {
+  char text[40];
+  if (ms < 60000) {
+    std::snprintf(text, sizeof(text), "%.1f s", static_cast<double>(ms) / 1000.0);
+  } else if (ms < 3600000) {
+    std::snprintf(text, sizeof(text), "%lld min %02lld s", ms / 60000, (ms / 1000) % 60);
+  } else {
+    std::snprintf(text, sizeof(text), "%lld h %02lld min", ms / 3600000, (ms / 60000) % 60);
+  }
+  return text;
+}
+
+// N: a positive whole number of at most six digits.
+bool parseCount(const std::string& text, int& n) {
+  if (text.empty() || text.size() > 6) return false;
+  n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  return n > 0;
+}
+
+struct Row {
+  std::string cells[5];  // time, node, action, exit, duration
+  std::string reason;
+};
+
+}  // namespace
+
+int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  int count = kDefaultHistory;
+  if (args.empty() || args.size() > 2 || args[0].empty() || args[0][0] == '-' ||
+      (args.size() == 2 && !parseCount(args[1], count))) {
+    err << "rcplan: --history takes a package name and optionally a count above 0\n";
+    printUsage(err);
+    return kExitUsage;
+  }
+  const std::string& package = args[0];
+
+  // The records live in the package directory, which only the cluster
+  // manager's configuration names.
+  OrvObjectDb db;
+  db.loadUserConfig(OrvString(package.c_str()));
+  const std::string packageDir = orvConfiguredPackageDir(db);
+  if (packageDir.empty()) {
+    out << "Error: No package directory for package " << package
+        << " (see the messages above); no records to show.\n";
+    return kExitUsage;
+  }
+  std::string why;
+  const int dirFd = orv_decisions::openDir(packageDir, false, why);
+  if (dirFd < 0) {
+    if (access((packageDir + "/" + orv_decisions::kDirName).c_str(), F_OK) != 0) {
+      out << "No decision records of package " << package << " on this node yet: " << why
+          << ".\n";
+      return kExitDecided;
+    }
+    out << "Error: Cannot read the decision records: " << why << ".\n";
+    return kExitUsage;
+  }
+
+  std::vector<std::string> names = orv_decisions::listRecords(dirFd);
+  if (names.size() > static_cast<size_t>(count))
+    names.erase(names.begin(), names.end() - count);
+  if (names.empty()) {
+    close(dirFd);
+    out << "No decision records of package " << package << " in " << packageDir << "/"
+        << orv_decisions::kDirName << ".\n";
+    return kExitDecided;
+  }
+
+  std::vector<Row> rows;
+  rows.push_back({{"Start (local time)", "Node", "Action", "Exit", "Duration"}, "Reason"});
+  int unreadable = 0;
+  for (const std::string& name : names) {
+    std::string text;
+    orv_decisions::Record r;
+    if (!orv_decisions::readAt(dirFd, name, text, why) || !orv_decisions::parse(text, r, why)) {
+      ++unreadable;
+      rows.push_back({{name, "", "", "", ""}, "unreadable record: " + why});
+      continue;
+    }
+    rows.push_back({{localTime(r.startTime), r.node.empty() ? "-" : r.node,
+                     r.hasAction ? r.action : "-", std::to_string(r.exitCode),
+                     duration(r.durationMs)},
+                    r.exitCode == 0 || r.exitCode == 3 ? "" : r.reason});
+  }
+  close(dirFd);
+
+  size_t width[5] = {0, 0, 0, 0, 0};
+  for (const Row& row : rows)
+    for (int c = 0; c < 5; ++c) width[c] = std::max(width[c], row.cells[c].size());
+  for (const Row& row : rows) {
+    std::string line;
+    for (int c = 0; c < 5; ++c) {
+      const std::string& cell = row.cells[c];
+      // Exit codes and durations line up on the right.
+      const std::string fill(width[c] - cell.size(), ' ');
+      line += (c >= 3 ? fill + cell : cell + fill) + "  ";
+    }
+    line += row.reason;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << line << "\n";
+  }
+  out.flush();
+  return unreadable > 0 ? kExitUnreadable : kExitDecided;
+}
+
+}  // namespace rcplan
