@@ -2,11 +2,15 @@
 
 #include <time.h>
 
+#include <climits>
+
 #include <sstream>
 
 namespace {
 
 int gEnabled = 0;
+// No wait status or exit code takes this value.
+const int kNotRun = INT_MIN;
 
 std::vector<OrvCommandRecord::Entry>& store() {
   static std::vector<OrvCommandRecord::Entry>* entries = new std::vector<OrvCommandRecord::Entry>;
@@ -22,19 +26,25 @@ long monotonicMs() {
 }  // namespace
 
 OrvCommandRecord::Scope::Scope(const OrvString& command, int* exitStatus)
-    : exitStatus_(exitStatus), startMs_(0) {
-  if (exitStatus_ != nullptr) *exitStatus_ = -1;
-  if (!gEnabled) return;
+    : exitStatus_(exitStatus), callerStatus_(0), startMs_(0) {
+  if (!gEnabled || exitStatus_ == nullptr) return;
   command_ = command.getValue();
   startMs_ = monotonicMs();
+  callerStatus_ = *exitStatus_;
+  *exitStatus_ = kNotRun;
 }
 
 OrvCommandRecord::Scope::~Scope() {
-  if (!gEnabled || command_.empty()) return;
+  if (command_.empty()) return;
   Entry e;
   describe(command_, e.array, e.path);
   e.command = command_;
-  e.exitStatus = exitStatus_ != nullptr ? *exitStatus_ : -1;
+  e.exitStatus = *exitStatus_;
+  if (*exitStatus_ == kNotRun) {
+    // Never started: the caller keeps its own value, the record says -1.
+    *exitStatus_ = callerStatus_;
+    e.exitStatus = -1;
+  }
   e.durationMs = monotonicMs() - startMs_;
   if (e.durationMs < 0) e.durationMs = 0;
   store().push_back(e);

@@ -25,9 +25,9 @@ class OrvCommandRecord {
     long durationMs = 0;
   };
 
-  // Held across one run of a command.  The status is set to -1 at the start
-  // (recording or not), so a command that never started reads -1 rather
-  // than whatever the caller had put there.
+  // Held across one run of a command.  exitStatus may be the caller's own
+  // variable: a command that never started leaves it as it was, and is
+  // noted with -1.
   class Scope {
    public:
     Scope(const OrvString& command, int* exitStatus);
@@ -38,6 +38,7 @@ class OrvCommandRecord {
    private:
     std::string command_;
     int* exitStatus_;
+    int callerStatus_;
     long startMs_;
   };
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "array/command_record.h"
 #include "array/orv_vexa_util.h"
 #include "array/timed_command.h"
 #include "tests/array/array_test_support.h"
@@ -81,7 +82,68 @@ TEST_P(RunnerTest, UnsafeOutputFileIsRefused) {
   EXPECT_FALSE(array_test::exists(marker));
 }
 
+TEST_P(RunnerTest, CommandsAreNotedOnlyWhileRecording) {
+  TimeoutGuard guard(GetParam());
+  struct Case {
+    const char* command;
+    int noted;   // status in the note
+    int caller;  // what the caller's variable holds afterwards
+  } cases[] = {
+      {"/bin/echo hello", 0, 0},
+      {"/bin/sh -c \"exit 2\"", 2, 2},
+      {"/nonexistent/cli -sys a showsys", -1, -77},
+  };
+  OrvCommandRecord::clear();
+  for (int recording = 0; recording < 2; ++recording) {
+    OrvCommandRecord::enable(recording);
+    for (const Case& c : cases) {
+      ScratchFile out;
+      OrvString outPath = out.orv();
+      OrvString command(c.command);
+      int status = -77;
+      LogCapture log;
+      OrvVexaUtil::runRCCliCommands(command, outPath, &status);
+      EXPECT_EQ(c.caller, status) << c.command;
+    }
+  }
+  OrvCommandRecord::enable(0);
+  const std::vector<OrvCommandRecord::Entry>& noted = OrvCommandRecord::entries();
+  ASSERT_EQ(3u, noted.size());
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(cases[i].command, noted[i].command);  // without the redirection
+    EXPECT_EQ(cases[i].noted, noted[i].exitStatus) << cases[i].command;
+    EXPECT_GE(noted[i].durationMs, 0);
+  }
+  OrvCommandRecord::clear();
+}
+
 INSTANTIATE_TEST_SUITE_P(Bounds, RunnerTest, testing::Values(0, 30));
+
+TEST(CommandRecord, ArrayAndPathFromTheAccessPrefix) {
+  struct Case {
+    OrvVexaUtil::AccessPath path;  // ignored when line is given
+    const char* line;
+    const char* array;
+    const char* pathName;
+  } cases[] = {
+      {OrvVexaUtil::kAccessCli, nullptr, "vexaa", "cli"},
+      {OrvVexaUtil::kAccessSsh, nullptr, "vexaa", "ssh"},
+      {OrvVexaUtil::kAccessCli, "/bin/touch /x/ORVVEXASTARTRCVG", "", ""},
+      {OrvVexaUtil::kAccessCli, "/usr/bin/ssh -l", "", ""},
+  };
+  for (const Case& c : cases) {
+    OrvString line(c.line != nullptr ? c.line : "");
+    if (c.line == nullptr) {
+      ASSERT_EQ(1, OrvVexaUtil::buildCliCommand(cliShowRcopyLinks, 0, c.path, "vexaa",
+                                                "/p/ops_vexaa.pwf", "ops", "", "", line, nullptr));
+    }
+    std::string array = "?";
+    std::string path = "?";
+    OrvCommandRecord::describe(line.getValue(), array, path);
+    EXPECT_EQ(c.array, array) << line.getValue();
+    EXPECT_EQ(c.pathName, path) << line.getValue();
+  }
+}
 
 TEST(CommandTimeout, NegativeMeansUnbounded) {
   OrvVexaUtil::setCommandTimeout(-5);
