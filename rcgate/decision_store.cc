@@ -419,7 +419,8 @@ bool parseIsoTime(const std::string& text, time_t& out) {
       utc.tm_min > 59 || utc.tm_sec > 60)
     return false;
   out = timegm(&utc);
-  return true;
+  // Only a real time, written as the writer writes it (no 31 February).
+  return isoTime(out) == text;
 }
 
 }  // namespace orv_decisions
