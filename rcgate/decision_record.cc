@@ -185,6 +185,7 @@ std::vector<std::string> temporaries(int dirFd) {
     close(copy);
     return names;
   }
+  rewinddir(dir);  // the copy shares its position with every other copy
   while (struct dirent* e = readdir(dir))
     if (startsWith(e->d_name, kTemporaryPrefix)) names.push_back(e->d_name);
   closedir(dir);

@@ -219,6 +219,17 @@ std::vector<std::vector<std::string>> fakeCalls(const orv_sandbox::Sandbox& sb,
   return calls;
 }
 
+std::vector<std::string> decisionEntries(const orv_sandbox::Sandbox& sb,
+                                         const PackageScenario& s) {
+  return sb.listDir(s.packageDir() + "/decisions");
+}
+
+nlohmann::json decisionRecord(const orv_sandbox::Sandbox& sb, const PackageScenario& s,
+                              const std::string& name) {
+  return nlohmann::json::parse(sb.readFile(s.packageDir() + "/decisions/" + name), nullptr,
+                               false);
+}
+
 orv_sandbox::RunResult runRcgate(orv_sandbox::Sandbox& sb,
                                  const std::vector<std::string>& args,
                                  const std::vector<std::string>& env) {

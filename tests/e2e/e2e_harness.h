@@ -5,6 +5,7 @@
 #ifndef ORV_TESTS_E2E_E2E_HARNESS_H_
 #define ORV_TESTS_E2E_E2E_HARNESS_H_
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,13 @@ std::vector<std::vector<std::string>> fakeCalls(const orv_sandbox::Sandbox& sb,
 // The arrays' state and journal after a run.
 arraysim::SimScenario arraysAfter(const orv_sandbox::Sandbox& sb);
 arraysim::SimJournal journal(const orv_sandbox::Sandbox& sb);
+
+// The entries of the package's decision-record directory, sorted, and the
+// parsed text of one (a discarded value when it is not JSON).
+std::vector<std::string> decisionEntries(const orv_sandbox::Sandbox& sb,
+                                         const PackageScenario& s);
+nlohmann::json decisionRecord(const orv_sandbox::Sandbox& sb, const PackageScenario& s,
+                              const std::string& name);
 
 // Runs rcgate in the sandbox with the given arguments; the environment
 // entries are added to the sandbox's base environment.

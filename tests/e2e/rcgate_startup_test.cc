@@ -2,7 +2,11 @@
 // loading through the cluster manager, host information, force flag and
 // site membership, with the exact messages and exit codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
 
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +23,18 @@ const char kEnd[] = "End of Orvanta with Vexa Remote Copy..";
 const char kArgCount[] = "Error: Incorrect number of argument passed to the Orvanta binary";
 const char kInitFailed[] = "Initialization failed.";
 const char kConfigReport[] = "INFO: Configuration for the Remote Copy volume group:\n";
+const char kRecordWarning[] = "Warning: Decision record not written: ";
+
+time_t utcTime(const std::string& iso) {
+  struct tm t = {};
+  if (strptime(iso.c_str(), "%Y-%m-%dT%H:%M:%SZ", &t) == nullptr) return 0;
+  return timegm(&t);
+}
+
+int modeOf(const std::string& hostPath) {
+  struct stat st;
+  return stat(hostPath.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
 
 class RcgateStartupTest : public ::testing::Test {
  protected:
@@ -45,6 +61,12 @@ class RcgateStartupTest : public ::testing::Test {
     return "";
   }
   std::string pkgDir() const { return scenario_.packageDir(); }
+  std::string hostRecords() const { return sb_->hostPath(pkgDir() + "/decisions"); }
+  int count(const std::string& prefix) const {
+    int n = 0;
+    for (const std::string& m : msgs_) n += m.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+    return n;
+  }
 
   std::unique_ptr<orv_sandbox::Sandbox> sb_;
   PackageScenario scenario_;
@@ -86,8 +108,9 @@ TEST_F(RcgateStartupTest, HealthyStartLoadsConfigurationAndAllowsTheStart) {
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0], expected);
   EXPECT_EQ(calls[1], expected);
-  // No temporary file is left in the package directory.
-  EXPECT_EQ(sb_->listDir(pkgDir()), std::vector<std::string>{}) << r.output;
+  // No temporary file is left in the package directory, only the
+  // directory of decision records.
+  EXPECT_EQ(sb_->listDir(pkgDir()), std::vector<std::string>{"decisions"}) << r.output;
   // Quoted attribute values arrive without their quotes.
   std::string report = startingWith(kConfigReport);
   EXPECT_NE(report.find("\tLocal Jx Vexa Storage System Name/IP = vexaa\n"), std::string::npos)
@@ -278,6 +301,172 @@ TEST_F(RcgateStartupTest, DebugLinesOnlyWithDatarepDebug) {
     }
     EXPECT_EQ(anyDebug, c.debug);
     EXPECT_EQ(r.exitCode, 0) << r.output;
+  }
+}
+
+TEST_F(RcgateStartupTest, EveryRunPastTheLoadLeavesOneRecordTrueToIt) {
+  using nlohmann::json;
+  struct Case {
+    const char* what;
+    const char* node;
+    bool forceFlag;
+    int exitCode;
+    const char* action;  // '' for none
+    const char* endedIn;
+    const char* localRoleAfter;  // '' when the state is not read again
+    const char* reason;
+  } cases[] = {
+      {"healthy start", "nodea1", false, 0, "ca_takeover_nop", "takeover", "", ""},
+      {"switch-over", "nodeb1", false, 3, "ca_takeover_stoprcvg_reverse_startrcvg", "takeover",
+       "Primary", ""},
+      {"forced start", "nodea1", true, 0, "ca_takeover_nop", "takeover", "", ""},
+      {"node in no site", "nodec9", false, 1, "", "start-up", "",
+       "ERROR: System [nodec9] is not configured in neither"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    scenario_.node = c.node;
+    if (c.forceFlag) {
+      ASSERT_TRUE(sb_->writeFile(pkgDir() + "/FORCEFLAG", ""));
+    }
+    const std::vector<std::string> before = decisionEntries(*sb_, scenario_);
+    const time_t t0 = time(nullptr);
+    orv_sandbox::RunResult r = run({"pkgora"});
+    const time_t t1 = time(nullptr);
+    ASSERT_EQ(r.exitCode, c.exitCode) << r.output;
+    EXPECT_EQ(count(kRecordWarning), 0) << r.output;
+
+    // One new file, renamed into place: no temporary file is left.
+    const std::vector<std::string> after = decisionEntries(*sb_, scenario_);
+    ASSERT_EQ(after.size(), before.size() + 1);
+    const std::string name = after.back();
+    for (const std::string& n : after) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
+    EXPECT_EQ(modeOf(hostRecords()), 0700);
+    EXPECT_EQ(modeOf(hostRecords() + "/" + name), 0600);
+    const std::string text = sb_->readFile(pkgDir() + "/decisions/" + name);
+    EXPECT_EQ(text.find("encrypted-"), std::string::npos) << "password file contents recorded";
+
+    const json rec = decisionRecord(*sb_, scenario_, name);
+    ASSERT_TRUE(rec.is_object()) << text;
+    EXPECT_EQ(rec.value("record", ""), "rcgate decision");
+    EXPECT_FALSE(rec.value("program_version", "").empty());
+    const time_t start = utcTime(rec.value("start", ""));
+    EXPECT_GE(start, t0 - 1);
+    EXPECT_LE(start, t1 + 1);
+    EXPECT_GE(rec.value("duration_ms", -1), 0);
+    EXPECT_EQ(rec.value("node", ""), c.node);
+    EXPECT_EQ(rec.value("package", ""), "pkgora");
+    EXPECT_EQ(rec.value("exit_code", -99), r.exitCode);
+    EXPECT_EQ(rec.value("ended_in", ""), c.endedIn);
+    EXPECT_EQ(rec["action"].is_null() ? "" : rec.value("action", "?"), c.action);
+    EXPECT_EQ(rec.value("reason", "?").compare(0, strlen(c.reason), c.reason), 0)
+        << rec.value("reason", "?");
+    EXPECT_EQ(rec["configuration"].value("RCVEXA_DC1_STORAGE_SYSTEM_NAME", ""), "vexaa");
+    EXPECT_EQ(rec["force_flag"].value("found", !c.forceFlag), c.forceFlag);
+    EXPECT_EQ(rec["force_flag"].value("consumed", !c.forceFlag), c.forceFlag);
+    if (*c.action) {
+      EXPECT_EQ(rec["rule_inputs"].value("StatusRCLink", ""), "Up");
+      EXPECT_EQ(rec["rule_inputs"].value("StatusForceFlag", ""), c.forceFlag ? "yes" : "no");
+      EXPECT_FALSE(rec["matched_conditions"].empty());
+    } else {
+      EXPECT_TRUE(rec["rule_inputs"].is_null());
+    }
+    if (*c.localRoleAfter) {
+      EXPECT_EQ(rec["state_after"].value("StatusLocalReplicationRole", ""), c.localRoleAfter);
+    } else {
+      EXPECT_TRUE(rec["state_after"].is_null());
+    }
+
+    // Every command the arrays received, in order; only the version
+    // probes that choose the access path are left out.
+    std::vector<arraysim::SimJournalEntry> sent;
+    for (const arraysim::SimJournalEntry& e : journal(*sb_).entries)
+      if (e.command.compare(0, 11, "showversion") != 0) sent.push_back(e);
+    const json& commands = rec["commands"];
+    ASSERT_EQ(commands.size(), sent.size()) << text;
+    for (size_t i = 0; i < sent.size(); ++i) {
+      const std::string line = commands[i].value("command", "");
+      EXPECT_EQ(line.substr(line.size() - std::min(line.size(), sent[i].command.size())),
+                sent[i].command);
+      EXPECT_EQ(commands[i].value("array", ""), sent[i].array);
+      EXPECT_EQ(commands[i].value("path", ""), sent[i].path);
+      EXPECT_EQ(commands[i].value("exit_status", -99), sent[i].exitCode);
+    }
+  }
+}
+
+TEST_F(RcgateStartupTest, OnlyTheNewestHundredRecordsStay) {
+  ASSERT_EQ(scenario_.install(*sb_), "");
+  const std::string dir = pkgDir() + "/decisions/";
+  std::vector<std::string> old;
+  for (int i = 0; i < 100; ++i) {
+    char name[64];
+    snprintf(name, sizeof(name), "20200101T00%02d%02d.000Z-1.json", i / 60, i % 60);
+    old.push_back(name);
+    ASSERT_TRUE(sb_->writeFile(dir + name, "{}\n", 0600));
+  }
+  // A temporary file of a run that died long ago, one of a run now going on,
+  // and a file of someone else's.
+  ASSERT_TRUE(sb_->writeFile(dir + ".tmp-99-0", "{", 0600));
+  ASSERT_TRUE(sb_->writeFile(dir + ".tmp-98-0", "{", 0600));
+  ASSERT_TRUE(sb_->writeFile(dir + "notes.txt", "kept\n", 0600));
+  struct utimbuf longAgo = {time(nullptr) - 7200, time(nullptr) - 7200};
+  ASSERT_EQ(utime((hostRecords() + "/.tmp-99-0").c_str(), &longAgo), 0);
+
+  orv_sandbox::RunResult r = run({"pkgora"});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  const std::vector<std::string> after = decisionEntries(*sb_, scenario_);
+  std::vector<std::string> records;
+  for (const std::string& n : after)
+    if (n.size() > 5 && n.compare(n.size() - 5, 5, ".json") == 0) records.push_back(n);
+  ASSERT_EQ(records.size(), 100u);
+  EXPECT_EQ(records.front(), old[1]);  // the oldest went
+  EXPECT_EQ(records[98], old[99]);
+  EXPECT_GT(records.back().compare(0, 4, "2020"), 0);  // this run's
+  EXPECT_EQ(std::count(after.begin(), after.end(), ".tmp-99-0"), 0);
+  EXPECT_EQ(std::count(after.begin(), after.end(), ".tmp-98-0"), 1);
+  EXPECT_EQ(std::count(after.begin(), after.end(), "notes.txt"), 1);
+}
+
+TEST_F(RcgateStartupTest, APlantedOrForeignDecisionsEntryIsLeftAloneWithOneWarning) {
+  struct Case {
+    const char* what;
+    const char* why;  // in the warning
+  } cases[] = {
+      {"link", "is not a directory (a link or another file is in its place)"},
+      {"file", "is not a directory (a link or another file is in its place)"},
+      {"foreign", "is owned by uid 4242, not by this user"},
+      {"open", "may be written by other users"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sb_.reset(new orv_sandbox::Sandbox);
+    ASSERT_EQ(scenario_.install(*sb_), "");
+    const std::string elsewhere = "/usr/local/tarvos/elsewhere";
+    ASSERT_TRUE(sb_->makeDir(elsewhere));
+    const std::string planted = hostRecords();
+    if (std::string(c.what) == "link") {
+      ASSERT_EQ(symlink(elsewhere.c_str(), planted.c_str()), 0);
+    } else if (std::string(c.what) == "file") {
+      ASSERT_TRUE(sb_->writeFile(pkgDir() + "/decisions", "mine\n"));
+    } else {
+      ASSERT_EQ(mkdir(planted.c_str(), 0700), 0);
+      const int done = std::string(c.what) == "foreign" ? chown(planted.c_str(), 4242, 4242)
+                                                         : chmod(planted.c_str(), 0777);
+      ASSERT_EQ(done, 0);
+    }
+    orv_sandbox::RunResult r = run({"pkgora"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(has("Package is allowed to start up")) << r.output;
+    EXPECT_EQ(msgs_.back(), kEnd);
+    ASSERT_EQ(count(kRecordWarning), 1) << r.output;
+    EXPECT_NE(startingWith(kRecordWarning).find(c.why), std::string::npos) << r.output;
+    EXPECT_TRUE(sb_->listDir(elsewhere).empty());
+    if (std::string(c.what) == "file") {
+      EXPECT_EQ(sb_->readFile(pkgDir() + "/decisions"), "mine\n");
+    } else if (std::string(c.what) != "link") {
+      EXPECT_TRUE(decisionEntries(*sb_, scenario_).empty());
+    }
   }
 }
 
