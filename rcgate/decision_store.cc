@@ -80,11 +80,13 @@ class ErrorSpotter : public nlohmann::json_sax<json> {
   bool end_object() override { return true; }
   bool start_array(std::size_t) override { return true; }
   bool end_array() override { return true; }
-  bool parse_error(std::size_t, const std::string&,
+  bool parse_error(std::size_t at, const std::string&,
                    const nlohmann::detail::exception& ex) override {
+    position = at;
     message = ex.what();
     return false;
   }
+  std::size_t position = 0;
   std::string message;
 };
 
@@ -94,7 +96,10 @@ std::string syntaxFault(const std::string& text) {
   std::string message = spotter.message;
   const size_t tag = message.find("] ");
   if (message.compare(0, 1, "[") == 0 && tag != std::string::npos) message.erase(0, tag + 2);
-  if (message.find("unexpected end of input") != std::string::npos)
+  // Cut short anywhere, also inside a text or a number: the parser only
+  // failed once it ran out of input.
+  if (spotter.position > text.size() ||
+      message.find("unexpected end of input") != std::string::npos)
     return "truncated: the text ends inside the record (" + message + ")";
   return "not JSON: " + (message.empty() ? std::string("syntax error") : message);
 }

@@ -355,5 +355,102 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
   }
 }
 
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    out.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return out;
+}
+
+// rcgate leaves a record per start; rcplan lists them and decides again on
+// one, also on one edited or cut short.
+TEST_F(RcplanDryRunTest, HistoryListsTheRecordsAndReplayDecidesAgain) {
+  PackageScenario healthy;
+  install(healthy, false);
+  ASSERT_EQ(run(rcgatePath(), {"pkgora"}).exitCode, 0);
+  PackageScenario lost;
+  siteBLost(lost);
+  ASSERT_EQ(lost.install(*sb_), "");
+  ASSERT_EQ(run(rcgatePath(), {"pkgora"}).exitCode, 1);
+  PackageScenario nowhere;
+  nowhere.node = "nodec9";
+  ASSERT_EQ(nowhere.install(*sb_), "");
+  ASSERT_EQ(run(rcgatePath(), {"pkgora"}).exitCode, 1);
+
+  orv_sandbox::RunResult r = run(rcplanPath(), {"--history", "pkgora"});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  std::vector<std::string> rows = lines(r.output);
+  ASSERT_EQ(rows.size(), 4u) << r.output;
+  const size_t exitEnd = rows[0].find("Exit") + 4;
+  ASSERT_NE(rows[0].find("Start (local time)"), std::string::npos) << r.output;
+  const char* const expected[][3] = {
+      {"nodea1", "ca_takeover_nop", ""},
+      {"nodea1", "ca_takeover_stop_datacenter_no_auto",
+       "Error: The Remote Copy link is down and data in the local storage system may not be "
+       "current."},
+      {"nodec9", " - ", "ERROR: System [nodec9] is not configured"},
+  };
+  for (int i = 0; i < 3; ++i) {
+    const std::string& row = rows[i + 1];
+    for (const char* cell : expected[i]) EXPECT_NE(row.find(cell), std::string::npos) << row;
+    // Exit codes line up under their title, right-aligned.
+    ASSERT_GT(row.size(), exitEnd) << row;
+    EXPECT_EQ(row[exitEnd - 1], i == 0 ? '0' : '1') << r.output;
+    EXPECT_EQ(row[exitEnd], ' ') << r.output;
+  }
+  EXPECT_EQ(rows[1].back(), 's') << "no reason for an allowed start: " << rows[1];
+
+  r = run(rcplanPath(), {"--history", "pkgora", "2"});
+  rows = lines(r.output);
+  ASSERT_EQ(rows.size(), 3u) << r.output;
+  EXPECT_NE(rows[1].find("ca_takeover_stop_datacenter_no_auto"), std::string::npos) << r.output;
+  EXPECT_EQ(run(rcplanPath(), {"--history", "pkgora", "0"}).exitCode, 2);
+
+  const std::vector<std::string> names = decisionEntries(*sb_, healthy);
+  ASSERT_EQ(names.size(), 3u);
+  const std::string dir = healthy.packageDir() + "/decisions/";
+  struct Case {
+    const char* what;
+    std::string file;
+    std::string content;  // '' leaves the file as rcgate wrote it
+    int exitCode;
+    std::vector<std::string> said;
+  };
+  nlohmann::json edited = decisionRecord(*sb_, healthy, names[1]);
+  ASSERT_TRUE(edited.is_object());
+  std::string matched;
+  for (const nlohmann::json& m : edited["matched_conditions"])
+    matched += std::to_string(m.value("position", -1)) + " : " + m.value("condition", "") + "\n";
+  edited["rule_inputs"]["StatusForceFlag"] = "yes";
+  const std::string refused = sb_->readFile(dir + names[1]);
+  const Case cases[] = {
+      {"refused start", dir + names[1], "", 0,
+       {"Action: ca_takeover_stop_datacenter_no_auto\nMatched conditions:\n" + matched +
+        "Recorded action: ca_takeover_stop_datacenter_no_auto; the same decision.\n"}},
+      {"force flag added", dir + "edited.json", edited.dump(2), 1,
+       {"Action: ca_takeover_failover\n",
+        "Recorded action: ca_takeover_stop_datacenter_no_auto\n"
+        "Replayed action: ca_takeover_failover\n"}},
+      {"cut short", dir + "half.json", refused.substr(0, refused.size() / 2), 2,
+       {"Error: " + dir + "half.json: truncated: "}},
+      {"start-up failure", dir + names[2], "", 2, {"there is nothing to decide again"}},
+      {"missing", dir + "gone.json", "", 2, {"Error: " + dir + "gone.json: cannot open it: "}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.content.empty()) {
+      ASSERT_TRUE(sb_->writeFile(c.file, c.content));
+    }
+    r = run(rcplanPath(), {"--replay", c.file});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+    for (const std::string& text : c.said) EXPECT_NE(r.output.find(text), std::string::npos) << r.output;
+  }
+}
+
 }  // namespace
 }  // namespace orv_e2e

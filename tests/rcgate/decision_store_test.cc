@@ -26,6 +26,8 @@ TEST(DecisionRecordReader, NamesTheFaultOfADamagedRecord) {
   } cases[] = {
       {"empty.txt", "truncated: the file is empty"},
       {"truncated.json", "truncated: the text ends inside the record"},
+      {"truncated_in_text.json", "truncated: the text ends inside the record"},
+      {"trailing_text.json", "not JSON: "},
       {"not_json.txt", "not JSON: parse error at line 1, column 2"},
       {"array.json", "not a decision record: the text is JSON but not an object"},
       {"deep.json", "not a decision record: the text is JSON but not an object"},
