@@ -11,6 +11,9 @@
 //   4. the operator creates the FORCEFLAG file: the
 //      surviving site takes over with a failover       (exit 3)
 //
+// and ends with what the decision records of these starts tell afterwards:
+// rcplan --history, and rcplan --replay of the refused start's record.
+//
 // Each step prints the situation, the decision, the commands the arrays
 // received (from the simulator's journal) and the exit code.
 //
@@ -168,6 +171,7 @@ class Demo {
     for (const Step& step : steps) {
       if (!runStep(++n, step)) ++failures;
     }
+    if (!showRecords()) ++failures;
     std::printf("\n%s\n", failures == 0 ? "Every step ended as expected."
                                          : "Some step did not end as expected (see above).");
     return failures == 0 ? 0 : 1;
@@ -179,9 +183,11 @@ class Demo {
     return 1;
   }
 
-  orv_sandbox::RunResult runTool(const std::string& program, bool debug) {
+  orv_sandbox::RunResult runTool(const std::string& program, bool debug,
+                                 const std::vector<std::string>& args = {orv_demo::kPackage}) {
     orv_sandbox::RunOptions options;
-    options.argv = {program, orv_demo::kPackage};
+    options.argv = {program};
+    options.argv.insert(options.argv.end(), args.begin(), args.end());
     options.virtualTime = true;
     if (debug) options.env.push_back("DATAREP_DEBUG=1");
     return sb_.run(options);
@@ -232,6 +238,41 @@ class Demo {
                 asExpected ? "" : "   <-- NOT AS EXPECTED");
     if (!asExpected) std::printf("  (expected %d; %s)\n", step.expectedExit, r.describe().c_str());
     return asExpected;
+  }
+
+  // Prints a tool's output indented; true when it ended with expected.
+  bool showTool(const std::vector<std::string>& args, int expected) {
+    std::string shown = "rcplan";
+    for (const std::string& a : args) shown += " " + a;
+    std::printf("  $ %s\n", shown.c_str());
+    orv_sandbox::RunResult r = runTool(buildDir(sb_) + "/rcplan/rcplan", false, args);
+    size_t at = 0;
+    while (at < r.output.size()) {
+      size_t end = r.output.find('\n', at);
+      if (end == std::string::npos) end = r.output.size();
+      std::printf("    %s\n", r.output.substr(at, end - at).c_str());
+      at = end + 1;
+    }
+    const bool asExpected = r.exited() && r.exitCode == expected;
+    std::printf("  Exit code: %d%s\n", r.exitCode, asExpected ? "" : "   <-- NOT AS EXPECTED");
+    return asExpected;
+  }
+
+  // Every start left a decision record in the package directory: the list
+  // of them, then the refused start decided again on the state it recorded.
+  bool showRecords() {
+    std::printf("\n=== Afterwards: the decision records ===\n"
+                "  Each start left a record in %s/decisions.\n",
+                orv_demo::kPackageDir);
+    bool ok = showTool({"--history", orv_demo::kPackage}, 0);
+    const std::string dir = std::string(orv_demo::kPackageDir) + "/decisions";
+    std::string refused;
+    for (const std::string& name : sb_.listDir(dir))
+      if (sb_.readFile(dir + "/" + name).find("\n  \"exit_code\": 1\n") != std::string::npos)
+        refused = dir + "/" + name;
+    if (refused.empty()) return fail("no record of the refused start");
+    std::printf("  The refused start of step 3, decided again by today's rule table:\n");
+    return showTool({"--replay", refused}, 0) && ok;
   }
 
   // rcplan PKG before the real run; its queries are not counted as the
