@@ -11,6 +11,7 @@
 
 #include "testing/arraysim/sim_model.h"
 #include "testing/sandbox/sandbox.h"
+#include "tests/e2e/fault_support.h"
 
 namespace {
 
@@ -125,13 +126,8 @@ class DiscoveryE2E : public ::testing::Test {
   }
 
   // What is left in the package directory besides the start-replication
-  // marker, which a takeover may leave on purpose.
-  std::vector<std::string> leftovers() {
-    std::vector<std::string> left;
-    for (const std::string& name : sb_->listDir(kPackageDir))
-      if (name != "ORVVEXASTARTRCVG") left.push_back(name);
-    return left;
-  }
+  // marker, which a takeover may leave on purpose, and the decision records.
+  std::vector<std::string> leftovers() { return orv_fault::leftovers(*sb_, kPackageDir); }
 
   std::string configReport() {
     return messageStarting(msgs_, "INFO: Configuration for the Remote Copy volume group:\n");

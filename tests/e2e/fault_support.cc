@@ -71,8 +71,16 @@ std::vector<std::string> findByName(const std::string& hostDir, const std::strin
 
 std::vector<std::string> leftovers(const orv_sandbox::Sandbox& sb, const std::string& packageDir) {
   std::vector<std::string> left;
-  for (const std::string& name : sb.listDir(packageDir))
-    if (name != "ORVVEXASTARTRCVG") left.push_back(name);
+  for (const std::string& name : sb.listDir(packageDir)) {
+    if (name == "decisions") {
+      for (const std::string& record : sb.listDir(packageDir + "/decisions"))
+        if (record[0] == '.' || record.size() < 6 ||
+            record.compare(record.size() - 5, 5, ".json") != 0)
+          left.push_back("decisions/" + record);
+    } else if (name != "ORVVEXASTARTRCVG") {
+      left.push_back(name);
+    }
+  }
   return left;
 }
 

@@ -27,7 +27,9 @@ std::vector<std::string> changedOutside(const TreeSnapshot& before, const TreeSn
 std::vector<std::string> findByName(const std::string& hostDir, const std::string& name);
 
 // Entries of the package directory other than the start-replication marker,
-// which a takeover may leave on purpose.
+// which a takeover may leave on purpose, and the decision records; anything
+// else in the records' directory (a temporary record) is named as
+// "decisions/NAME".
 std::vector<std::string> leftovers(const orv_sandbox::Sandbox& sb, const std::string& packageDir);
 
 // Total virtual seconds slept, and whether the shim ended the process, read
