@@ -203,6 +203,7 @@ orv_sandbox::RunResult RcwatchE2E::run(int passes, const std::vector<std::string
   orv_sandbox::RunOptions options;
   options.argv = {rcwatchPath(), kPackage};
   options.maxSleeps = passes + 1;
+  options.timeoutSeconds = timeoutSeconds_;
   options.vtimeLog = kVtimeLog;
   sb_->remove(kVtimeLog);
   options.env = env;
