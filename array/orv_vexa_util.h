@@ -9,15 +9,20 @@
 //     group, target, task id, and on the ssh path the ssh user) must be a
 //     safe word (OrvSafeWord); otherwise an "Error: ..." line names the value,
 //     nothing is run and the call returns 0.
-//  2. The access path is chosen anew on every call: the release-file check,
-//     the version probe "showversion -s" through the CLI client, and the ssh
+//  2. The access path is chosen anew on every call (setUpAccess(), shared by
+//     both overloads and the task query): the release-file check, the
+//     version probe "showversion -s" through the CLI client, and the ssh
 //     user derived from the password file's name (the last path component up
 //     to its first underscore).  See decideAccessPath().
-//  3. One command line is built (buildCliCommand()) and run with standard
-//     output and error redirected into the caller's output file.
+//  3. One command line is built (buildCliCommand()) and run as
+//     "/bin/sh -c LINE" with the kept descriptor of the caller's output file
+//     (foundation/temp_files.h) as its standard output and error, and
+//     /dev/null as its standard input; the file is never opened by name.
 // With setCommandTimeout(N > 0) every array command (the version probe
 // included) is bounded by N seconds of real time; one that runs longer is
-// killed with its process group and counts as failed.
+// killed with its process group and counts as failed.  With or without the
+// bound, a command's output is read to its end.  After a stop request
+// (foundation/process_guard.h) no further command is started.
 //
 // Parsers read an output file of one of these commands and fill records
 // (array/rc_records.h); they never look at the command's exit status.
@@ -26,6 +31,7 @@
 #define ARRAY_ORV_VEXA_UTIL_H_
 
 #include <string>
+#include <vector>
 
 #include "array/rc_records.h"
 #include "foundation/orv_list.h"
@@ -81,8 +87,10 @@ class OrvVexaUtil {
   static int JxVexaCliCmdExec(e_CLI_CMD_OPTION option, OrvString system,
                               OrvString passwordFile, OrvString& outputFile,
                               int* exitStatus);
-  // Appends " >" + outputFile + " 2>&1" to command (the caller's string
-  // changes) and runs it; 1 only when it ran and *exitStatus is 0.
+  // Runs command with outputFile as its standard output and error (the
+  // file is emptied first; command is not changed); 1 only when it ran and
+  // *exitStatus is 0.  outputFile is a temporary file of this process, or
+  // else an existing regular file with one link.
   static int runRCCliCommands(OrvString& command, OrvString& outputFile,
                               int* exitStatus);
 
@@ -91,8 +99,10 @@ class OrvVexaUtil {
   static void setCommandTimeout(int seconds);
   static int getCommandTimeout();
 
-  // Creates packageDirectory + "/ORVVEXASTARTRCVG" with /bin/touch through
-  // system(); returns its status (0 = created).
+  // Creates packageDirectory + "/ORVVEXASTARTRCVG" (mode 0644) without
+  // following a link or blocking on a FIFO; an existing regular file counts
+  // as created.  0 when created, else an errno value (-1: the directory was
+  // refused).
   static int touchSTARTREP(std::string packageDirectory);
 
   // 1 when path is non-null, not a directory and exists.
@@ -134,7 +144,9 @@ class OrvVexaUtil {
                              const OrvString& sshUser, const OrvString& group,
                              const OrvString& target, OrvString& commandLine,
                              int* taskMode);
-  // The version probe and the ssh-user pipeline as they are run.
+  // The release-file check, the version probe and the ssh-user pipeline as
+  // they are run.
+  static OrvString releaseCheckCommand();
   static OrvString versionProbeCommand(const OrvString& system,
                                        const OrvString& passwordFile);
   static OrvString sshUserCommand(const OrvString& passwordFile);
@@ -198,8 +210,42 @@ class OrvVexaUtil {
   static TaskState judgeTasks(const OrvList<_TaskInfo>& tasks);
 
  private:
+  // The access set-up of one command.
+  struct Access {
+    AccessPath path = kAccessCli;
+    OrvString sshUser;
+  };
+  // A further value to check with checkSafeWord() before anything runs.
+  struct NamedWord {
+    const char* what;
+    const OrvString* value;
+  };
+  // One array command: who, how, what, and (once it ended) its result.
+  struct CommandRun {
+    OrvString array;          // '' when only the line is known
+    const char* path = "";    // "cli", "ssh" or ''
+    OrvString text;           // the command text, without the access prefix
+    OrvString line;           // what /bin/sh -c runs
+    int exitStatus = -1;      // -1: did not end normally (or timed out)
+    long durationMs = 0;
+  };
+
   static void refreshLogger();
-  static int runArrayCommand(OrvString& command, int* exitStatus);
+  // Safe words (array name, password file, then words in order), then
+  // enteredLine at debug level when not null, then the path selection and,
+  // on the ssh path, the ssh user's check.  0 when anything was refused or
+  // could not be run.
+  static int setUpAccess(const OrvString& system, const OrvString& passwordFile,
+                         const std::vector<NamedWord>& words, const char* enteredLine,
+                         Access* access);
+  // Builds the line of text for access and runs it (logLine: debug line
+  // "The command to be executed is: [...]" first).
+  static int runCliCommand(const OrvString& system, const OrvString& passwordFile,
+                           const Access& access, const OrvString& text, int logLine,
+                           OrvString& outputFile, int* exitStatus);
+  static int runOnArray(CommandRun& run, OrvString& outputFile, int* exitStatus);
+  // Called once for every array command that ended, with its result.
+  static void commandEnded(const CommandRun& run);
   static int runProbe(const OrvString& command, OrvString& output, int* status);
   static int waitForTaskEnd(const OrvString& system,
                             const OrvString& passwordFile,

@@ -141,6 +141,12 @@ int OrvVexaUtil::buildCliCommand(e_CLI_CMD_OPTION option, int longForm,
   return 1;
 }
 
+// Its error output is dropped: a host without the release file is not
+// RHEL 5, and the log stays clean.
+OrvString OrvVexaUtil::releaseCheckCommand() {
+  return OrvString("/bin/cat /etc/redhat-release 2>/dev/null | awk -F \"[ .]\" '{print $7}'");
+}
+
 OrvString OrvVexaUtil::versionProbeCommand(const OrvString& system,
                                            const OrvString& passwordFile) {
   return accessPrefix(kAccessCli, system, passwordFile, OrvString()) +

@@ -1,19 +1,25 @@
 // Running array commands: access-path selection, the two entry points, the
 // runner with its optional time bound, the marker file and the path checks.
 
+#include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "array/cli_catalogue.h"
 #include "array/command_record.h"
 #include "array/orv_vexa_util.h"
 #include "array/timed_command.h"
 #include "foundation/logger.h"
+#include "foundation/process_guard.h"
 #include "foundation/safe_word.h"
+#include "foundation/temp_files.h"
 #include "foundation/util.h"
 
 Logger* OrvVexaUtil::logger_ = nullptr;
@@ -36,9 +42,10 @@ int OrvVexaUtil::checkSafeWord(const char* what, const OrvString& value) {
 }
 
 // The version probe talks to the array, so it shares the array commands'
-// time bound.
+// time bound.  Its whole output is read (a probe that prints more lines
+// must not die of SIGPIPE), the first line kept: the same with and without
+// the bound.
 int OrvVexaUtil::runProbe(const OrvString& command, OrvString& output, int* status) {
-  if (commandTimeout_ <= 0) return OrvUtil::runShCmdOutputOnly(command, output, status);
   OrvTimedCommand::Result r;
   if (!OrvTimedCommand::run(command.getValue(), commandTimeout_, 1, &r)) {
     *status = -1;
@@ -61,7 +68,7 @@ int OrvVexaUtil::selectAccessPath(const OrvString& system, const OrvString& pass
   OrvString probe = versionProbeCommand(system, passwordFile);
 
   logger_->logDebug("Entered RHEL5 check");
-  OrvString release("/bin/cat /etc/redhat-release | awk -F \"[ .]\" '{print $7}'");
+  OrvString release = releaseCheckCommand();
   logger_->logDebug("The command to be executed is: [%s]", release.getValue());
   OrvString releaseField;
   int rc = 0;
@@ -78,41 +85,101 @@ int OrvVexaUtil::selectAccessPath(const OrvString& system, const OrvString& pass
   return 1;
 }
 
-int OrvVexaUtil::runArrayCommand(OrvString& command, int* exitStatus) {
-  if (commandTimeout_ <= 0) return OrvUtil::runShCmdRcOnly(command, exitStatus, 0);
+int OrvVexaUtil::setUpAccess(const OrvString& system, const OrvString& passwordFile,
+                             const std::vector<NamedWord>& words, const char* enteredLine,
+                             Access* access) {
+  refreshLogger();
+  if (!checkSafeWord("array name", system) || !checkSafeWord("password file", passwordFile))
+    return 0;
+  for (const NamedWord& w : words)
+    if (!checkSafeWord(w.what, *w.value)) return 0;
+  if (enteredLine != nullptr) logger_->logDebug("%s", enteredLine);
+  access->path = kAccessCli;
+  access->sshUser = "";
+  if (!selectAccessPath(system, passwordFile, &access->path, access->sshUser)) return 0;
+  if (access->path == kAccessSsh && !checkSafeWord("ssh user", access->sshUser)) return 0;
+  return 1;
+}
 
-  // Same contract as the unbounded runner: the first word must be executable.
-  OrvString first(command);
+// The one place where the result of an array command is known.
+void OrvVexaUtil::commandEnded(const CommandRun& run) {
+  std::string step = run.text.getValue();
+  if (run.array.getLength() > 0) step += std::string(" on ") + run.array.getValue();
+  orv_guard::noteStep(step);
+}
+
+namespace {
+
+// The descriptor the command's output goes to: the kept one of a temporary
+// file of this run; any other path only when it is a regular file with one
+// link (opened without following a link, never created).  -1 when refused.
+int outputDescriptor(const OrvString& outputFile, bool* own) {
+  *own = false;
+  int fd = orv_temp::descriptorOf(outputFile.getValue());
+  if (fd >= 0) return fd;
+  fd = open(outputFile.getValue(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+    close(fd);
+    return -1;
+  }
+  *own = true;
+  return fd;
+}
+
+}  // namespace
+
+int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitStatus) {
+  // Noted for the decision record once the command has ended (or was
+  // refused, with -1).
+  OrvCommandRecord::Scope record(run.line, exitStatus);
+  // Same contract with and without a bound: the first word must be
+  // executable.
+  OrvString first(run.line);
   const char* word = first.strTok(" ", 1);
   if (word == nullptr || !OrvUtil::checkExecutable(word)) {
     logger_->log("Error: File [%s] not found or does not have execute permissions.",
                  word != nullptr ? word : "");
     return 0;
   }
+  bool own = false;
+  int fd = outputDescriptor(outputFile, &own);
+  if (fd < 0) {
+    logger_->log("Error: Output file [%s] is not a regular file of this run; the command was "
+                 "not run",
+                 outputFile.getValue());
+    return 0;
+  }
+  // As the shell's ">" did: the file holds this command's output only.
+  orv_temp::reset(fd);
   OrvTimedCommand::Result r;
-  if (!OrvTimedCommand::run(command.getValue(), commandTimeout_, 0, &r)) {
+  int started = OrvTimedCommand::runInto(run.line.getValue(), commandTimeout_, fd, &r);
+  if (own) close(fd);
+  if (!started) {
     *exitStatus = -1;
     return 0;
   }
+
+  int code = -1;
+  if (!r.timedOut && r.rawStatus != -1 && WIFEXITED(r.rawStatus)) code = WEXITSTATUS(r.rawStatus);
+  run.exitStatus = code;
+  run.durationMs = r.durationMs;
+  commandEnded(run);
+  *exitStatus = code;
+
   if (r.timedOut) {
     logger_->log("Error: Array command timed out after %d seconds: %s", commandTimeout_,
-                 command.getValue());
-    *exitStatus = -1;
-    return 0;
+                 run.line.getValue());
+  } else if (code != -1) {
+    logger_->logDebug("runShCmdRcOnly command=%s, *rc=%d", run.line.getValue(), code);
+    if (code != 0)
+      logger_->log("Execution of command \"%s\" failed with return value %d",
+                   run.line.getValue(), code);
   }
-  if (r.rawStatus == -1 || !WIFEXITED(r.rawStatus)) {
-    *exitStatus = -1;
-    return 0;
-  }
-  int code = WEXITSTATUS(r.rawStatus);
-  *exitStatus = code;
-  logger_->logDebug("runShCmdRcOnly command=%s, *rc=%d", command.getValue(), code);
-  if (code != 0) {
-    logger_->log("Execution of command \"%s\" failed with return value %d",
-                 command.getValue(), code);
-    return 0;
-  }
-  return 1;
+  // No new command after a stop request: this one was the last.
+  orv_guard::checkpoint();
+  return code == 0 ? 1 : 0;
 }
 
 int OrvVexaUtil::runRCCliCommands(OrvString& command, OrvString& outputFile,
@@ -120,10 +187,24 @@ int OrvVexaUtil::runRCCliCommands(OrvString& command, OrvString& outputFile,
   refreshLogger();
   int local = -1;
   if (exitStatus == nullptr) exitStatus = &local;
-  if (!checkSafeWord("output file", outputFile)) return 0;
-  OrvCommandRecord::Scope record(command, exitStatus);
-  command = command + " >" + outputFile + " 2>&1";
-  return runArrayCommand(command, exitStatus) && *exitStatus == 0 ? 1 : 0;
+  CommandRun run;
+  run.text = command;
+  run.line = command;
+  return runOnArray(run, outputFile, exitStatus);
+}
+
+int OrvVexaUtil::runCliCommand(const OrvString& system, const OrvString& passwordFile,
+                               const Access& access, const OrvString& text, int logLine,
+                               OrvString& outputFile, int* exitStatus) {
+  int local = -1;
+  if (exitStatus == nullptr) exitStatus = &local;
+  CommandRun run;
+  run.array = system;
+  run.path = access.path == kAccessCli ? "cli" : "ssh";
+  run.text = text;
+  run.line = accessPrefix(access.path, system, passwordFile, access.sshUser) + text;
+  if (logLine) logger_->logDebug("The command to be executed is: [%s]", run.line.getValue());
+  return runOnArray(run, outputFile, exitStatus);
 }
 
 int OrvVexaUtil::waitForTaskEnd(const OrvString& system, const OrvString& passwordFile,
@@ -146,34 +227,27 @@ int OrvVexaUtil::waitForTaskEnd(const OrvString& system, const OrvString& passwo
 int OrvVexaUtil::JxVexaCliCmdExec(e_CLI_CMD_OPTION option, OrvString system,
                                   OrvString passwordFile, OrvString group, OrvString target,
                                   OrvString& outputFile, int* exitStatus, int waitForTask) {
-  refreshLogger();
-  if (!checkSafeWord("array name", system) || !checkSafeWord("password file", passwordFile))
-    return 0;
   const OrvCliCommand* cmd = OrvCliCatalogue::find(option);
+  std::vector<NamedWord> words;
   if (cmd != nullptr && cmd->longForm) {
-    if (OrvCliCatalogue::usesTarget(*cmd) && !checkSafeWord("target", target)) return 0;
-    if (OrvCliCatalogue::usesGroup(*cmd) && !checkSafeWord("group", group)) return 0;
+    if (OrvCliCatalogue::usesTarget(*cmd)) words.push_back({"target", &target});
+    if (OrvCliCatalogue::usesGroup(*cmd)) words.push_back({"group", &group});
   }
-
-  AccessPath path = kAccessCli;
-  OrvString sshUser;
-  if (!selectAccessPath(system, passwordFile, &path, sshUser)) return 0;
-  if (path == kAccessSsh && !checkSafeWord("ssh user", sshUser)) return 0;
+  Access access;
+  if (!setUpAccess(system, passwordFile, words, nullptr, &access)) return 0;
 
   logger_->logDebug("Entered JxVexaCliCmdExec");
   if (cmd != nullptr && cmd->longForm && cmd->operation != nullptr) {
     logger_->log("Executing %s operation on the Remote Copy volume group %s", cmd->operation,
                  group.getValue());
   }
-  OrvString line;
+  OrvString text;
   int mode = 0;
-  if (!buildCliCommand(option, 1, path, system, passwordFile, sshUser, group, target, line,
-                       &mode)) {
+  if (!cliCommandText(option, 1, group, target, text, &mode)) {
     logger_->logDebug("No array command for option %d", static_cast<int>(option));
     return 0;
   }
-  logger_->logDebug("The command to be executed is: [%s]", line.getValue());
-  if (!runRCCliCommands(line, outputFile, exitStatus)) return 0;
+  if (!runCliCommand(system, passwordFile, access, text, 1, outputFile, exitStatus)) return 0;
   if (waitForTask == 0) {
     logger_->logDebug("Leaving JxVexaCliCmdExec");
     return 1;
@@ -184,22 +258,14 @@ int OrvVexaUtil::JxVexaCliCmdExec(e_CLI_CMD_OPTION option, OrvString system,
 int OrvVexaUtil::JxVexaCliCmdExec(e_CLI_CMD_OPTION option, OrvString system,
                                   OrvString passwordFile, OrvString& outputFile,
                                   int* exitStatus) {
-  refreshLogger();
-  if (!checkSafeWord("array name", system) || !checkSafeWord("password file", passwordFile))
-    return 0;
-  logger_->logDebug("Entered JxVexaCliCmdExec");
-  AccessPath path = kAccessCli;
-  OrvString sshUser;
-  if (!selectAccessPath(system, passwordFile, &path, sshUser)) return 0;
-  if (path == kAccessSsh && !checkSafeWord("ssh user", sshUser)) return 0;
-
-  OrvString line;
-  if (!buildCliCommand(option, 0, path, system, passwordFile, sshUser, OrvString(),
-                       OrvString(), line, nullptr)) {
+  Access access;
+  if (!setUpAccess(system, passwordFile, {}, "Entered JxVexaCliCmdExec", &access)) return 0;
+  OrvString text;
+  if (!cliCommandText(option, 0, OrvString(), OrvString(), text, nullptr)) {
     logger_->logDebug("No array command for option %d", static_cast<int>(option));
     return 0;
   }
-  if (!runRCCliCommands(line, outputFile, exitStatus)) return 0;
+  if (!runCliCommand(system, passwordFile, access, text, 0, outputFile, exitStatus)) return 0;
   logger_->logDebug("Leaving JxVexaCliCmdExec");
   return 1;
 }
@@ -210,9 +276,27 @@ int OrvVexaUtil::touchSTARTREP(std::string packageDirectory) {
     logger_->log("Unable to start replication in background");
     return -1;
   }
-  std::string command = "/bin/touch " + packageDirectory + "/ORVVEXASTARTRCVG";
-  logger_->log("Executing command: [%s] ", command.c_str());
-  int status = system(command.c_str());
+  std::string path = packageDirectory + "/ORVVEXASTARTRCVG";
+  logger_->log("Creating file: [%s] ", path.c_str());
+  // Never through a link, never blocking on a FIFO; an existing regular
+  // file is the marker already (nothing is written into it).
+  const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  int status = 0;
+  int fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0644);
+  if (fd >= 0) {
+    if (fchmod(fd, 0644) != 0) status = errno;
+  } else if (errno == EEXIST) {
+    fd = open(path.c_str(), flags);
+    struct stat st;
+    if (fd < 0) {
+      status = errno;
+    } else if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      status = EEXIST;
+    }
+  } else {
+    status = errno;
+  }
+  if (fd >= 0) close(fd);
   if (status == 0) {
     logger_->log("Replication will be started after package startup");
   } else {

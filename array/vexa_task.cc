@@ -91,18 +91,15 @@ int OrvVexaUtil::getCliCmdTaskInfo(OrvString taskId, OrvString system, OrvString
                  taskId.getValue());
     return 0;
   }
-  if (!checkSafeWord("array name", system) || !checkSafeWord("password file", passwordFile))
-    return 0;
-  AccessPath path = kAccessCli;
-  OrvString sshUser;
-  if (!selectAccessPath(system, passwordFile, &path, sshUser)) return 0;
-  if (path == kAccessSsh && !checkSafeWord("ssh user", sshUser)) return 0;
+  Access access;
+  if (!setUpAccess(system, passwordFile, {}, nullptr, &access)) return 0;
 
-  OrvString command =
-      accessPrefix(path, system, passwordFile, sshUser) + "showtask -d " + taskId + " -csvtable";
-  logger_->log("Task information extraction command is [%s] ", command.getValue());
+  OrvString text = OrvString("showtask -d ") + taskId + " -csvtable";
+  logger_->log("Task information extraction command is [%s] ",
+               (accessPrefix(access.path, system, passwordFile, access.sshUser) + text)
+                   .getValue());
   int status = 0;
-  if (!runRCCliCommands(command, outputFile, &status)) return 0;
+  if (!runCliCommand(system, passwordFile, access, text, 0, outputFile, &status)) return 0;
   return parseShowTaskD(outputFile, tasks);
 }
 

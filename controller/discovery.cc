@@ -39,7 +39,7 @@ OrvString OrvRCVexa::statusText(const char* name) {
   return v;
 }
 
-void OrvRCVexa::noteProblem(std::ofstream* report, OrvString& file, int kind, int isLocal,
+void OrvRCVexa::noteProblem(std::ostream* report, OrvString& file, int kind, int isLocal,
                             int isGroup, int isLink, int& warningNumber, int& problem) {
   if (report == nullptr) return;
   problem = 1;
@@ -65,7 +65,7 @@ int OrvRCVexa::caGetVolumeStates(int afterTakeover) {
   return result;
 }
 
-int OrvRCVexa::discoverStates(OrvString& file, std::ofstream* report, int& warningNumber,
+int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warningNumber,
                               int& problem) {
   const bool monitor = report != nullptr;
   _VolGroupStatus local;

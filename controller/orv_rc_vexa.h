@@ -20,7 +20,7 @@
 #define CONTROLLER_ORV_RC_VEXA_H_
 
 #include <ctime>
-#include <fstream>
+#include <ostream>
 
 #include "array/orv_vexa_util.h"
 #include "array/rc_records.h"
@@ -94,7 +94,7 @@ class OrvRCVexa {
   // did not parse, 2 the two sides' group states were not combined; isLocal
   // picks the side; isGroup / isLink the query.  Always increments
   // warningNumber and returns 0.
-  int printMonitorMessages(std::ofstream& report, OrvString& cliOutputFile,
+  int printMonitorMessages(std::ostream& report, OrvString& cliOutputFile,
                            int kind, int isLocal, int isGroup, int isLink,
                            int& warningNumber);
 
@@ -192,6 +192,8 @@ class OrvRCVexa {
   // discovery).  Output that did not parse still counts as an answer.
   int localArrayAnswered() const { return localAnswered; }
   int remoteArrayAnswered() const { return remoteAnswered; }
+  // The shared wait clock: seconds on orv_guard::monotonicSeconds(), 0
+  // until the first wait.
   time_t getWaitStartTime() const { return waitStartTime; }
   // Lets a caller (or a test) stand for an earlier wait of the same run.
   void setWaitStartTime(time_t t) { waitStartTime = t; }
@@ -208,11 +210,11 @@ class OrvRCVexa {
   // selects the rcgate wording; otherwise each failure sets problem and
   // appends its report entry.  1 at the normal end, 0 when neither side
   // could be read (or a remote-only write failed).
-  int discoverStates(OrvString& file, std::ofstream* report, int& warningNumber,
+  int discoverStates(OrvString& file, std::ostream* report, int& warningNumber,
                      int& problem);
   // Monitor only (report non-null): problem := 1 and, for kind >= 0, one
   // report entry from file.
-  void noteProblem(std::ofstream* report, OrvString& file, int kind, int isLocal,
+  void noteProblem(std::ostream* report, OrvString& file, int kind, int isLocal,
                    int isGroup, int isLink, int& warningNumber, int& problem);
   // Writes one status object; 1 when accepted.
   int setStatus(const char* name, const OrvString& value);

@@ -14,6 +14,7 @@
 #include "controller/takeover_actions_steps.h"
 #include "foundation/logger.h"
 #include "foundation/orv_list.h"
+#include "foundation/process_guard.h"
 #include "objectdb/orv_object_db.h"
 
 namespace orv_waits {
@@ -59,7 +60,7 @@ int OrvRCVexa::IsTaskCompleted(OrvString& phase) {
 
 long OrvRCVexa::waitClockElapsed() {
   time_t start = static_cast<time_t>(waitStartTime);
-  long elapsed = orv_waits::startAndElapsed(start, time(nullptr));
+  long elapsed = orv_waits::startAndElapsed(start, orv_guard::monotonicSeconds());
   waitStartTime = start;
   return elapsed;
 }

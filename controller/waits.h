@@ -2,9 +2,10 @@
 // work so that it can be checked on its own.
 //
 // All timed waits of one rcgate run share one clock: the controller's
-// waitStartTime, set by the first wait.  Elapsed time is the wall-clock
-// difference (time()/difftime) in whole seconds; the waits sleep with the
-// plain sleep() between polls.
+// waitStartTime, set by the first wait.  Elapsed time is the difference of
+// two readings of CLOCK_MONOTONIC (orv_guard::monotonicSeconds()) in whole
+// seconds, so a step of the wall clock neither ends a wait early nor
+// stretches it; the waits sleep with the plain sleep() between polls.
 
 #ifndef CONTROLLER_WAITS_H_
 #define CONTROLLER_WAITS_H_

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/temp_files.h"
+
 namespace {
 const int kLineBufferSize = 1024;  // lines arrive in pieces of 1023 characters
 }  // namespace
@@ -28,7 +30,16 @@ OrvInFile::OrvInFile(const OrvString& name, int mode) : OrvFileIO(name) {
 }
 
 void OrvInFile::open() {
-  stream_ = fopen(getFileName().getValue(), "r");
+  int fd = orv_temp::descriptorOf(getFileName().getValue());
+  if (fd >= 0) {
+    if (!orv_temp::readAll(fd, kept_)) return;
+    keptSize_ = static_cast<long>(kept_.size());
+    // A memory stream of an empty buffer is not portable; an empty file
+    // reads the same.
+    stream_ = kept_.empty() ? fopen("/dev/null", "r") : fmemopen(&kept_[0], kept_.size(), "r");
+  } else {
+    stream_ = fopen(getFileName().getValue(), "r");
+  }
   if (stream_ != nullptr) setGoodFlag();
 }
 
@@ -49,7 +60,10 @@ int OrvInFile::fileRead(OrvString& content, int& size) {
   if (!isGood()) return 0;
   if (size == 0) {
     struct stat st;
-    if (fstat(fileno(stream_), &st) == 0) size = static_cast<int>(st.st_size);
+    if (keptSize_ >= 0)
+      size = static_cast<int>(keptSize_);
+    else if (fstat(fileno(stream_), &st) == 0)
+      size = static_cast<int>(st.st_size);
   }
   if (size < 0) size = 0;
   std::vector<char> buf(static_cast<size_t>(size) + 1, '\0');

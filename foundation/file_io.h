@@ -7,6 +7,7 @@
 #define FOUNDATION_FILE_IO_H_
 
 #include <cstdio>
+#include <string>
 
 #include "foundation/orv_string.h"
 
@@ -27,7 +28,9 @@ class OrvFileIO {
 
 class OrvInFile : public OrvFileIO {
  public:
-  // Opens name read-only; mode is accepted and has no effect.
+  // Opens name read-only; mode is accepted and has no effect.  A temporary
+  // file of this process (foundation/temp_files.h) is read through its
+  // kept descriptor instead: its name is not opened.
   OrvInFile(const char* name, int mode);
   OrvInFile(const OrvString& name, int mode);
   ~OrvInFile() override;
@@ -49,6 +52,8 @@ class OrvInFile : public OrvFileIO {
   void open();
 
   FILE* stream_ = nullptr;
+  std::string kept_;     // content of a kept temporary file
+  long keptSize_ = -1;   // its size; -1 for a file opened by name
 };
 
 class OrvOutFile : public OrvFileIO {

@@ -1,6 +1,7 @@
 #include "foundation/util.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -13,8 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "foundation/child_process.h"
 #include "foundation/file_io.h"
 #include "foundation/logger.h"
+#include "foundation/process_guard.h"
+#include "foundation/temp_files.h"
 
 namespace {
 
@@ -38,7 +42,7 @@ bool exists(const char* path) {
 
 bool makeDir(const std::string& path) {
   if (exists(path.c_str())) return true;
-  return mkdir(path.c_str(), 0775) == 0 || errno == EEXIST;
+  return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
 }  // namespace
@@ -75,13 +79,19 @@ int OrvUtil::runShCmdRcOnly(OrvString& command, int* rc, int skipCheck) {
                   word.c_str());
     return 0;
   }
-  FILE* pipe = popen(command.getValue(), "r");
-  if (pipe == nullptr) {
+  // The command redirects its own output; whatever it still prints is
+  // read and dropped (a popen reader that closed at once would have ended
+  // it with SIGPIPE).
+  orv_child::Spec spec;
+  spec.command = command.getValue();
+  spec.capture = true;
+  orv_child::Result r;
+  if (!orv_child::run(spec, &r)) {
     *rc = -1;
     return 0;
   }
-  int status = pclose(pipe);
-  if (status == -1 || WIFSIGNALED(status) || !WIFEXITED(status)) {
+  int status = r.rawStatus;
+  if (status == -1 || !WIFEXITED(status)) {
     *rc = -1;
     return 0;
   }
@@ -98,22 +108,31 @@ int OrvUtil::runShCmdRcOnly(OrvString& command, int* rc, int skipCheck) {
 int OrvUtil::runShCmdOutputOnly(OrvString command, OrvString& output, int* rc) {
   int localRc = 0;
   if (rc == nullptr) rc = &localRc;
-  FILE* pipe = popen(command.getValue(), "r");
-  if (pipe == nullptr) {
-    *rc = -1;
-    return 0;
-  }
-  char buf[kLineBufferSize];
-  memset(buf, 0, sizeof(buf));
-  if (fgets(buf, sizeof(buf), pipe) != nullptr) {
-    OrvString line(static_cast<const char*>(buf));
+  OrvString whole;
+  if (!runShCmdCapture(command, whole, rc)) return 0;
+  // The whole output was read, so the status is the command's own, not
+  // that of a broken pipe.
+  if (whole.getLength() > 0) {
+    OrvString line(orv_child::firstLine(whole.getValue()).c_str());
     line.tokenReplacement("\n", "");
     output = line;
   }
-  // Drain the rest so the status is the command's own, not a broken pipe.
-  while (fgets(buf, sizeof(buf), pipe) != nullptr) {
+  return 1;
+}
+
+int OrvUtil::runShCmdCapture(OrvString command, OrvString& output, int* rc) {
+  int localRc = 0;
+  if (rc == nullptr) rc = &localRc;
+  orv_child::Spec spec;
+  spec.command = command.getValue();
+  spec.capture = true;
+  orv_child::Result r;
+  if (!orv_child::run(spec, &r)) {
+    *rc = -1;
+    return 0;
   }
-  *rc = pclose(pipe);
+  *rc = r.rawStatus;
+  output = r.output.c_str();
   return 1;
 }
 
@@ -136,16 +155,21 @@ int OrvUtil::runShCmdRcOnly(OrvString wrapper, OrvString arguments, OrvString te
     OrvUnlink(tmp.getValue());
     return 0;
   }
+  // The wrapper's output goes to the kept descriptor of tmp, its errors
+  // are discarded.
   std::string line = std::string(wrapper.getValue()) + " \"" + quoted.getValue() + "\" " +
-                     arguments.getValue() + " 1> " + tmp.getValue() + " 2> " + "/dev/null";
+                     arguments.getValue() + " 2> " + "/dev/null";
   logger()->logDebug("runShCmdRcOnly 6 params cmdStr = {%s}", line.c_str());
-  FILE* pipe = popen(line.c_str(), "r");
-  if (pipe == nullptr) {
+  orv_child::Spec spec;
+  spec.command = line;
+  spec.outputFd = orv_temp::descriptorOf(tmp.getValue());
+  orv_child::Result r;
+  if (!orv_child::run(spec, &r)) {
     *rc = -1;
     OrvUnlink(tmp.getValue());
     return 0;
   }
-  int status = pclose(pipe);
+  int status = r.rawStatus;
   *rc = status;
   OrvString output;
   int readOk = orvReadFile(tmp, output, 1);
@@ -191,13 +215,14 @@ int OrvUtil::createTempFile(OrvString directory, OrvString prefix, OrvString& pa
   templ += "XXXXXX";
   std::vector<char> name(templ.begin(), templ.end());
   name.push_back('\0');
-  int fd = mkstemp(name.data());
+  int fd = mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) {
     logger()->log("Error: Could not generate a temporary file name [%s]", templ.c_str());
     path = "";
     return 0;
   }
-  close(fd);
+  // The descriptor is kept: the file is never opened by name again.
+  orv_temp::keep(name.data(), fd);
   path = static_cast<const char*>(name.data());
   logger()->logDebug("Created temp file name: %s", path.getValue());
   return 1;
@@ -215,6 +240,7 @@ int OrvUtil::createDir(const char* path) {
 
 int OrvUtil::OrvUnlink(const char* path) {
   if (path == nullptr) return 1;
+  orv_temp::forget(path);
   if (unlink(path) != 0) {
     int err = errno;
     if (err == EACCES) {
@@ -279,6 +305,8 @@ int OrvUtil::isNumeric(const char* text) {
 
 void OrvUtil::_sleep(int seconds) {
   if (seconds > 0) sleep(static_cast<unsigned int>(seconds));
+  // A stop signal cuts the sleep short; act on it now.
+  orv_guard::checkpoint();
 }
 
 int OrvUtil::Rand(int n) {

@@ -23,12 +23,10 @@ OrvString OrvConfigCommands::packageDirCommand(const OrvString& packageName) {
   return command;
 }
 
-OrvString OrvConfigCommands::attributeCommand(const OrvString& packageName,
-                                              const OrvString& dataFile) {
+OrvString OrvConfigCommands::attributeCommand(const OrvString& packageName) {
   OrvString command(kPackageEnvProgram);
   command += OrvString(" ") + packageName;
   command += OrvString(kAttributeFilter);
-  command += OrvString(" 1>") + dataFile;
   return command;
 }
 

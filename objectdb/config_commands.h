@@ -1,6 +1,6 @@
 // The two cluster-manager command lines that read a package's replication
-// attributes.  The package name and the data file path are inserted as they
-// are: callers pass only values already checked to be shell-literal.
+// attributes.  The package name is inserted as it is: callers pass only
+// values already checked to be shell-literal.
 
 #ifndef OBJECTDB_CONFIG_COMMANDS_H_
 #define OBJECTDB_CONFIG_COMMANDS_H_
@@ -14,12 +14,13 @@ class OrvConfigCommands {
 
   // Prints the package directory (attribute VKR_PKG_DIR) on one line.
   static OrvString packageDirCommand(const OrvString& packageName);
-  // Writes the replication attributes to dataFile as "NAME VALUE" lines:
-  // RCVEXA_ prefix stripped, quotes removed, NO_TIMEOUT / no_timeout turned
-  // into -1; CLUSTER_TYPE and VKR_PKG_DIR lines dropped.
-  static OrvString attributeCommand(const OrvString& packageName, const OrvString& dataFile);
-  // The filter part of attributeCommand: the text between the program call
-  // and the output redirection (it begins with " | ").
+  // Prints the replication attributes as "NAME VALUE" lines: RCVEXA_
+  // prefix stripped, quotes removed, NO_TIMEOUT / no_timeout turned into
+  // -1; CLUSTER_TYPE and VKR_PKG_DIR lines dropped.  The caller reads them
+  // from the pipe; no file is written.
+  static OrvString attributeCommand(const OrvString& packageName);
+  // The filter part of attributeCommand: the text after the program call
+  // (it begins with " | ").
   static const char* attributeFilter();
 };
 

@@ -1,10 +1,10 @@
 // Loading of the package configuration into value sets of the context "ORV".
 
-#include <unistd.h>
+#include <sys/wait.h>
 
 #include <memory>
+#include <string>
 
-#include "foundation/file_io.h"
 #include "foundation/safe_word.h"
 #include "foundation/util.h"
 #include "objectdb/config_commands.h"
@@ -15,8 +15,6 @@ namespace {
 
 const char kContext[] = "ORV";
 const char kNoPackageDetails[] = "Could not retrieve the package name details.";
-
-OrvString dataFileOf(const OrvString& packageDir) { return packageDir + "/config_data"; }
 
 }  // namespace
 
@@ -44,75 +42,73 @@ int OrvObjectDb::loadUserConfig(OrvString packageName) {
     log_->log("%s", kNoPackageDetails);
     return 0;
   }
-  // The directory becomes the redirection target of the next command line.
+  // The directory becomes a value of the configuration and a path of the
+  // temporary files.
   if (!OrvSafeWord::isArrayWord(packageDir.getValue())) {
     log_->log("Error: Invalid package directory [%s] for package [%s].", packageDir.getValue(),
               packageName.getValue());
     return 0;
   }
 
-  const OrvString dataFile = dataFileOf(packageDir);
-  command = OrvConfigCommands::attributeCommand(packageName, dataFile);
+  // The extract is read straight from the pipe: no file of the package
+  // directory is written, read or removed, whatever stands at any name there.
+  command = OrvConfigCommands::attributeCommand(packageName);
   log_->logDebug("The command to be executed is [%s]", command.getValue());
-  if (!OrvUtil::runShCmdRcOnly(command, &rc, 0)) {
+  OrvString extract;
+  if (!runAttributeCommand(command, extract)) {
     log_->log("Could not retrieve the package %s attributes.", packageName.getValue());
-    // The redirection may have created the file before the command failed.
-    unlink(dataFile.getValue());
     return 0;
   }
-  return loadConfigData(packageDir);
+  return loadConfigText(packageDir, extract);
 }
 
-int OrvObjectDb::loadConfigData(const OrvString& packageDir) {
+int OrvObjectDb::runAttributeCommand(OrvString& command, OrvString& extract) {
+  const char* word = command.strTok(" ", 1);
+  std::string program = word != nullptr ? word : "";
+  if (!OrvUtil::checkExecutable(program.c_str())) {
+    log_->log("Error: File [%s] not found or does not have execute permissions.",
+              program.c_str());
+    return 0;
+  }
+  int status = 0;
+  if (!OrvUtil::runShCmdCapture(command, extract, &status)) return 0;
+  int code = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  log_->logDebug("runShCmdRcOnly command=%s, *rc=%d", command.getValue(), code);
+  if (code != 0) {
+    if (code != -1)
+      log_->log("Execution of command \"%s\" failed with return value %d", command.getValue(),
+                code);
+    return 0;
+  }
+  return 1;
+}
+
+int OrvObjectDb::loadConfigText(const OrvString& packageDir, const OrvString& extract) {
   if (packageDir.getLength() == 0) {
     log_->log("%s", kNoPackageDetails);
     return 0;
   }
-  const OrvString dataFile = dataFileOf(packageDir);
-
   OrvObject* obj = nullptr;
-  if (!getObjectByName("PackageName", obj, 1)) {
-    unlink(dataFile.getValue());
-    return 0;
-  }
+  if (!getObjectByName("PackageName", obj, 1)) return 0;
   OrvStrVal contextValue(kContext);
   obj->addToValueSetList(kContext, &contextValue);
-  if (!getObjectByName("VKR_PKG_DIR", obj, 1)) {
-    unlink(dataFile.getValue());
-    return 0;
-  }
+  if (!getObjectByName("VKR_PKG_DIR", obj, 1)) return 0;
   OrvStrVal dirValue(packageDir);
   obj->addToValueSetList(kContext, &dirValue);
 
-  OrvInFile in(dataFile, 1);
-  if (!in.isGood()) {
-    log_->log("Could not open file [%s]", dataFile.getValue());
-    return 0;
-  }
-  while (!in.endOfFile()) {
-    OrvString line;
-    if (!in.getNextLine(line)) {
-      log_->log("Could not access file [%s]", dataFile.getValue());
-      unlink(dataFile.getValue());
-      return 0;
-    }
-    // A line longer than one read arrives in pieces; put it back together.
-    while (line.getLength() > 0 && line.getValue()[line.getLength() - 1] != '\n' &&
-           !in.endOfFile()) {
-      OrvString piece;
-      if (!in.getNextLine(piece)) break;
-      line += piece;
-    }
+  const std::string text(extract.getValue());
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    size_t next = end == std::string::npos ? text.size() : end + 1;
+    OrvString line(text.substr(at, next - at).c_str());
+    at = next;
     OrvString name;
     OrvString rest;
     if (!OrvConfigLine::split(line, name, rest)) continue;
-    if (!getObjectByName(name, obj, 1)) {
-      unlink(dataFile.getValue());
-      return 0;
-    }
+    if (!getObjectByName(name, obj, 1)) return 0;
     std::unique_ptr<OrvType> value = OrvConfigLine::value(obj->getType(), name, rest);
     if (value) obj->addToValueSetList(kContext, value.get());
   }
-  unlink(dataFile.getValue());
   return 1;
 }

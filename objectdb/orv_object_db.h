@@ -81,10 +81,10 @@ class OrvObjectDb {
   // '.', '_', '-' is refused before any command runs; an empty package
   // directory stops the load before anything is written.
   int loadUserConfig(OrvString packageName);
-  // The part of loadUserConfig after the commands: reads
-  // packageDir + "/config_data" (one "NAME VALUE" line per attribute) into
-  // value sets and removes it.  Refuses an empty packageDir.
-  int loadConfigData(const OrvString& packageDir);
+  // The part of loadUserConfig after the commands: reads the attribute
+  // extract (one "NAME VALUE" line per attribute, as the attribute command
+  // prints it) into value sets.  Refuses an empty packageDir.
+  int loadConfigText(const OrvString& packageDir, const OrvString& extract);
 
   friend std::ostream& operator<<(std::ostream& os, const OrvObjectDb& db);
 
@@ -93,6 +93,9 @@ class OrvObjectDb {
   OrvObjectDb& operator=(const OrvObjectDb&) = delete;
 
   int loadProductConfig();
+  // Runs the attribute command (its first word must be executable) and
+  // reads its whole output; 1 when it exited with 0.
+  int runAttributeCommand(OrvString& command, OrvString& extract);
   int siteList(const char* name, OrvObject*& obj);
 
   int good_;

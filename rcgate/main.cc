@@ -1,17 +1,42 @@
 // rcgate PKG: decides at package start whether this node may run the
 // package and prepares the storage for it.  See rcgate/orv_base.h.
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <memory>
 
+#include "foundation/logger.h"
+#include "foundation/process_guard.h"
+#include "foundation/temp_files.h"
 #include "rcgate/orv_base.h"
 
+namespace {
+
+// A stop signal: no command was started after it; the files go, and the
+// line names the last array step, so an operator knows where it stopped.
+void stopGate(int signal) {
+  orv_temp::removeAll();
+  Logger::getInstance()->log(
+      "Error: Stopped by signal %d after step [%s]; the storage may need attention.", signal,
+      orv_guard::lastStep().c_str());
+  fflush(nullptr);
+  _exit(1);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  orv_guard::openStandardDescriptors();
+  orv_guard::install(orv_guard::kGate, stopGate);
   int exitCode = 2;
   auto driver = std::make_unique<OrvBase>();
   if (driver->isGood()) {
     exitCode = driver->jxOrvStart(argc, argv);
     if (driver->badArgs()) driver->clUsage();
   }
+  // A signal after the last command still ends the run as stopped.
+  orv_guard::checkpoint();
   driver.reset();
   return exitCode;
 }

@@ -1,6 +1,7 @@
 #include "rcplan/config_check.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -131,16 +132,14 @@ std::string readPackageDir(const std::string& package) {
 }
 
 // The attribute lines through the loader's own filter, in the printed
-// order.  The extract goes to /tmp, not into the package directory, so a
+// order, read straight from the pipe: nothing is written for them, and a
 // wrong VKR_PKG_DIR can be reported instead of used.
 int readAttributeLines(const std::string& package, std::vector<AttributeLine>& lines) {
-  StepOutputFile extract(OrvString("/tmp"));
-  if (!extract.ok()) return 0;
-  OrvString command = OrvConfigCommands::attributeCommand(package.c_str(), extract.path());
-  int rc = 0;
+  OrvString command = OrvConfigCommands::attributeCommand(package.c_str());
+  int status = 0;
   OrvString content;
-  if (!OrvUtil::runShCmdRcOnly(command, &rc, 0) ||
-      !OrvUtil::orvReadFile(extract.path(), content, 0))
+  if (!OrvUtil::runShCmdCapture(command, content, &status) || status == -1 ||
+      !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return 0;
   const std::string text = content.getValue();
   size_t at = 0;

@@ -138,12 +138,13 @@ int populateEmailAddresses(OrvString packageName, OrvList<OrvString>* addresses)
                       " | grep EMAIL_ID |sed 's/[^\"]*\"\\([^\"]*\\)\".*/\\1/' | sed "
                       "':a;N;$!ba;s/\\n/ /g'";
   log->logDebug("The command to be executed is [%s]", command.getValue());
+  // The whole output: a long list must not lose its last addresses.
   OrvString output;
   int rc = 0;
-  if (!OrvUtil::runShCmdOutputOnly(command, output, &rc) || output.getLength() == 0) return 0;
+  if (!OrvUtil::runShCmdCapture(command, output, &rc) || output.getLength() == 0) return 0;
   int added = 0;
-  for (const char* word = output.strTok(" \t", 1); word != nullptr;
-       word = output.strTok(" \t", 0)) {
+  for (const char* word = output.strTok(" \t\r\n", 1); word != nullptr;
+       word = output.strTok(" \t\r\n", 0)) {
     addresses->insertAtBack(OrvString(word));
     added = 1;
   }

@@ -1,8 +1,13 @@
 // The monitor's start-up sequence and its endless loop of passes.
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <ctime>
 
 #include "controller/orv_rc_vexa.h"
+#include "foundation/process_guard.h"
+#include "foundation/temp_files.h"
 #include "foundation/util.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
@@ -44,9 +49,20 @@ OrvString objectText(const char* name) {
   return value;
 }
 
+// SIGTERM (or SIGINT): the files of the pass in progress go, then the
+// monitor ends normally.
+void stopMonitor(int signal) {
+  orv_temp::removeAll();
+  Logger::getInstance()->log("INFO: Monitor stopped by signal %d.", signal);
+  fflush(nullptr);
+  _exit(0);
+}
+
 }  // namespace
 
 int runMonitor(int argc, char** argv) {
+  orv_guard::openStandardDescriptors();
+  orv_guard::install(orv_guard::kMonitor, stopMonitor);
   pLog_ = Logger::getInstance();
   if (argc != 2) clUsage();
 
@@ -110,7 +126,7 @@ int runMonitor(int argc, char** argv) {
 
     message = monitorHeader(id, "\n\n");
     long stopped = 0;
-    if (rpo.observe(current.group, time(nullptr), stopped)) {
+    if (rpo.observe(current.group, orv_guard::monotonicSeconds(), stopped)) {
       OrvString notice = rpoNoticeText(id.packageName, message, stopped, threshold);
       pLog_->log("%s", notice.getValue());
       sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,

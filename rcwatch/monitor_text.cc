@@ -51,9 +51,7 @@ OrvString rpoNoticeText(const OrvString& packageName, const OrvString& header,
 
 RpoWatch::RpoWatch(int thresholdMinutes)
     : thresholdMinutes_(thresholdMinutes),
-      thresholdSeconds_(static_cast<long>(thresholdMinutes) * 60) {
-  memset(&stopTime_, 0, sizeof(stopTime_));
-}
+      thresholdSeconds_(static_cast<long>(thresholdMinutes) * 60) {}
 
 int RpoWatch::observe(const OrvString& groupStatus, time_t now, long& stoppedSeconds) {
   if (strcasecmp(groupStatus.getValue(), "Stopped") != 0) {
@@ -62,16 +60,13 @@ int RpoWatch::observe(const OrvString& groupStatus, time_t now, long& stoppedSec
     stoppedSeconds_ = 0;
     return 0;
   }
-  struct tm local;
-  localtime_r(&now, &local);
   if (awaitingStopTime_) {
-    stopTime_ = local;
+    stopTime_ = now;
     awaitingStopTime_ = 0;
     stoppedSeconds_ = 0;
     return 0;
   }
-  struct tm start = stopTime_;
-  stoppedSeconds_ = static_cast<long>(difftime(mktime(&local), mktime(&start)));
+  stoppedSeconds_ = now > stopTime_ ? static_cast<long>(now - stopTime_) : 0;
   if (thresholdMinutes_ <= 0 || !noticePending_) return 0;
   if (stoppedSeconds_ <= thresholdSeconds_) return 0;
   stoppedSeconds = stoppedSeconds_;

@@ -41,12 +41,14 @@ OrvString rpoNoticeText(const OrvString& packageName, const OrvString& header,
 // case) records the time; the first later pass stopped for more than the
 // threshold is due one notice; a pass with any other status starts over.
 // A threshold of 0 (or less) never makes a notice due, but the stop time is
-// kept all the same, for stoppedSeconds().
+// kept all the same, for stoppedSeconds().  Times are seconds on the
+// monotonic clock (orv_guard::monotonicSeconds()), so a step of the wall
+// clock does not change how long replication counts as stopped.
 class RpoWatch {
  public:
   explicit RpoWatch(int thresholdMinutes);
   // 1 when a notice is due in this pass (stoppedSeconds := whole seconds
-  // stopped), else 0.
+  // stopped), else 0.  now: seconds on the monotonic clock.
   int observe(const OrvString& groupStatus, time_t now, long& stoppedSeconds);
 
   int thresholdMinutes() const { return thresholdMinutes_; }
@@ -60,7 +62,7 @@ class RpoWatch {
   int awaitingStopTime_ = 1;
   int noticePending_ = 1;
   long stoppedSeconds_ = 0;
-  struct tm stopTime_;
+  time_t stopTime_ = 0;
 };
 
 #endif  // RCWATCH_MONITOR_TEXT_H_

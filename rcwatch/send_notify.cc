@@ -14,9 +14,10 @@
 #include <cstring>
 #include <ctime>
 
+#include "foundation/child_process.h"
 #include "foundation/logger.h"
 #include "rcwatch/evq_text.h"
-#include "rcwatch/mail_file.h"
+#include "rcwatch/mail_message.h"
 
 namespace {
 
@@ -45,36 +46,37 @@ std::string localHostName() {
   return host;
 }
 
-// Runs the mail command with its output read back; 0 when the mail program
-// printed nothing and exited with 0.
-int runSendmail(const std::string& command, Logger* log) {
-  struct sigaction dfl;
-  struct sigaction saved;
-  memset(&dfl, 0, sizeof(dfl));
-  dfl.sa_handler = SIG_DFL;
-  sigemptyset(&dfl.sa_mask);
-  dfl.sa_flags = 0;
-  sigaction(SIGCHLD, &dfl, &saved);
-
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    log->log("mail_msg: popen of sendmail failed");
-    sigaction(SIGCHLD, &saved, nullptr);
+// Hands text to the mail program on its standard input, within the bound;
+// 0 when it printed nothing and exited with 0.
+int runSendmail(const std::string& command, const std::string& text, Logger* log) {
+  orv_child::Spec spec;
+  spec.command = command;
+  spec.capture = true;
+  spec.input = &text;
+  spec.timeoutSeconds = orv_mail::kNotifyCommandSeconds;
+  orv_child::Result r;
+  if (!orv_child::run(spec, &r)) {
+    log->log("mail_msg: sendmail could not be started");
     return -1;
   }
-  int result = 0;
-  char line[kSendmailLineLength + 1];
-  if (fgets(line, sizeof(line), pipe) != nullptr) {
-    log->log("mail_msg: sendmail error %s", line);
-    result = -1;
-    // Read the rest too, so a talkative mail program cannot block on a
-    // full pipe while we wait for it.
-    while (fgets(line, sizeof(line), pipe) != nullptr) {
-    }
+  if (r.timedOut) {
+    log->log("Error: %s did not end within %d seconds; the mail was not sent",
+             orv_mail::kSendmailPath, orv_mail::kNotifyCommandSeconds);
+    return -1;
   }
-  int status = pclose(pipe);
+  if (r.stopped) return -1;
+  int result = 0;
+  if (!r.output.empty()) {
+    // The first line as the mail program printed it, line feed included.
+    std::string line = r.output.substr(0, r.output.find('\n') + 1);
+    if (line.empty() || line.size() > static_cast<size_t>(kSendmailLineLength))
+      line = r.output.substr(0, kSendmailLineLength);
+    log->log("mail_msg: sendmail error %s", line.c_str());
+    result = -1;
+  }
+  int status = r.rawStatus;
   if (status < 0) {
-    log->log("mail_msg: no associated stream for this popen()");
+    log->log("mail_msg: no status of the mail program");
     result = -1;
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
     log->log("mail_msg: /usr/bin/sh could not be executed");
@@ -84,7 +86,6 @@ int runSendmail(const std::string& command, Logger* log) {
     log->log("mail_msg: sendmail failed with status %d", status);
     result = -1;
   }
-  sigaction(SIGCHLD, &saved, nullptr);
   return result;
 }
 
@@ -146,51 +147,18 @@ int SendNotify::sendNotification(std::string packageName, std::string text, std:
 int SendNotify::sendEmailNotification(std::string details, std::string packageName,
                                       const char* address) {
   Logger* log = Logger::getInstance();
-  const char* path = orv_mail::kMailFilePath;
   std::string body = framedText(details);
 
   if (access(orv_mail::kSendmailPath, X_OK) != 0) {
     log->log("sendEmailNotification: cannot execute /usr/sbin/sendmail, %s\n", strerror(errno));
     return -1;
   }
-  FILE* file = orv_mail::openMailFile(path);
-  if (file == nullptr) {
-    log->log("open_mail_msg_file: fopen of %s failed, %s\n", path, strerror(errno));
-    return -1;
-  }
   std::string text = orv_mail::mailText(address != nullptr ? address : "", localHostName(),
                                         packageName, body);
-  size_t written = fwrite(text.data(), 1, text.size(), file);
-  int writeError = written == text.size() ? 0 : errno;
-  if (fclose(file) != 0 && writeError == 0) writeError = errno;
-  if (writeError != 0) {
-    log->log("open_mail_msg_file: write of %s failed, %s\n", path, strerror(writeError));
-    return -1;
-  }
-
-  struct stat st;
-  if (access(path, F_OK) != 0) {
-    log->log("mail_msg: Cannot access %s, %s\n", path, strerror(errno));
-    return -1;
-  }
-  if (stat(path, &st) != 0) {
-    log->log("mail_msg: Cannot stat %s, %s\n", path, strerror(errno));
-    return -1;
-  }
-  if (st.st_size == 0) {
-    log->log("mail_msg: %s does not contain any data", path);
-    return -1;
-  }
-
-  fprintf(stdout, "%s%s%s\n", orv_mail::kSendmailPath, "-t -i <", path);
+  std::string command = std::string(orv_mail::kSendmailPath) + " " + orv_mail::kSendmailOptions;
+  fprintf(stdout, "%s\n", command.c_str());
   fflush(stdout);
-  std::string command = std::string(orv_mail::kSendmailPath) + " -t -i < " + path;
-  if (runSendmail(command, log) != 0) return -1;
-
-  if (unlink(path) != 0) {
-    log->log("sendEmailNotification: unlink failed for %s, %s\n", path, strerror(errno));
-  }
-  return 0;
+  return runSendmail(command, text, log) != 0 ? -1 : 0;
 }
 
 int SendNotify::sendSyslogNotification(std::string details) {
@@ -248,7 +216,18 @@ int SendNotify::sendEvqNotification(std::string details, int severity) {
   std::string escaped;
   std::string command = orv_evq::buildCommand(orv_evq::severityWord(severity), text, escaped);
   log->log("\tINFO\tExecuting %s", command.c_str());
-  int status = system(command.c_str());
+  orv_child::Spec spec;
+  spec.command = command;
+  spec.timeoutSeconds = orv_mail::kNotifyCommandSeconds;
+  orv_child::Result r;
+  int status = orv_child::run(spec, &r) && !r.stopped ? r.rawStatus : -1;
+  if (r.timedOut) {
+    log->log("ERROR\tsendEvqNotification: evqmsg did not end within %d seconds",
+             orv_mail::kNotifyCommandSeconds);
+    log->log("ERROR\tsendEvqNotification: unable to send the following event:%s",
+             escaped.c_str());
+    return -1;
+  }
   int normal = WIFEXITED(status) ? 1 : 0;
   int code = normal ? WEXITSTATUS(status) : 0;
   log->logDebug("INFO\tsendEvqNotification:  evqmsg command returns %d, %d, %d", status, normal,

@@ -47,9 +47,11 @@ class DirLock {
   int fd_ = -1;
 };
 
+// Real time: the tests' virtual-time shim fakes CLOCK_MONOTONIC, not
+// CLOCK_BOOTTIME.
 double monotonicNow() {
   timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
+  clock_gettime(CLOCK_BOOTTIME, &ts);
   return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
@@ -103,11 +105,26 @@ int finish(const std::string& dir, const SimInvocation& inv,
   return exitCode;
 }
 
+// As the real client does, the ssh form takes in what its standard input
+// holds (without -n, ssh forwards it to the remote command): a caller that
+// lets it inherit a list it is reading loses the rest of the list.  Only
+// what is there already is taken; an open terminal or pipe is not waited on.
+void consumeWaitingInput() {
+  int flags = fcntl(0, F_GETFL);
+  if (flags < 0 || isatty(0)) return;
+  fcntl(0, F_SETFL, flags | O_NONBLOCK);
+  char buf[4096];
+  while (read(0, buf, sizeof buf) > 0) {
+  }
+  fcntl(0, F_SETFL, flags);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string dir = simDirectory();
   SimInvocation inv = parseInvocation(argc, argv);
+  if (inv.path == "ssh") consumeWaitingInput();
   const std::string args = allArguments(argc, argv);
   DirLock lock(dir);
   if (!lock.lock()) {

@@ -158,7 +158,14 @@ std::string formatSys(const SimArray& a) {
 }
 
 std::string formatVersion(const SimArray& a, bool shortForm) {
-  if (shortForm) return a.version + "\n";
+  if (shortForm) {
+    // A client that says more than its version (patch lists, banners).
+    std::string text = a.version + "\n";
+    for (int i = 1; i <= a.versionLines; ++i)
+      text += "Patch " + std::to_string(i) + " of " + std::to_string(a.versionLines) +
+              ": installed and verified on this storage system\n";
+    return text;
+  }
   return "Release version " + a.version +
          "\nPatches:  None\n\nComponent Name                   Version\n"
          "CLI Server                       " +

@@ -151,6 +151,7 @@ struct SimArray {
   std::string serial;
   std::string sysId;
   std::string version = "3.2.2";  // what "showversion -s" prints
+  int versionLines = 0;           // further lines "showversion -s" prints
   std::vector<SimTarget> targets;
   std::vector<SimLink> links;
   std::vector<SimGroup> groups;

@@ -24,7 +24,7 @@ const char kHeader[] =
     "# Blank lines and lines starting with '#' are ignored.\n"
     "#   settings start_polls= starting_polls= task_polls= task_result= now=\n"
     "#            next_task=\n"
-    "#   array NAME model= serial= sysid= version=\n"
+    "#   array NAME model= serial= sysid= version= version_lines=\n"
     "#   target NAME id= type= status= policy= sysname= sysid=\n"
     "#   link TARGET node= address= status=\n"
     "#   group NAME target= status= role= mode= options= peer_array=\n"
@@ -139,12 +139,10 @@ std::string SimScenario::toText() const {
              .str();
   for (const SimArray& a : arrays) {
     out += "\n";
-    out += Line("", "array", a.name)
-               .f("model", a.model)
-               .f("serial", a.serial)
-               .f("sysid", a.sysId)
-               .f("version", a.version)
-               .str();
+    Line array("", "array", a.name);
+    array.f("model", a.model).f("serial", a.serial).f("sysid", a.sysId).f("version", a.version);
+    if (a.versionLines != 0) array.f("version_lines", a.versionLines);
+    out += array.str();
     for (const SimTarget& t : a.targets)
       out += Line("  ", "target", t.name)
                  .f("id", t.id)
@@ -251,6 +249,7 @@ bool SimScenario::parse(const std::string& text, SimScenario& out,
       a.serial = r.get("serial");
       a.sysId = r.get("sysid");
       a.version = r.get("version", a.version);
+      a.versionLines = r.num("version_lines", 0);
       out.arrays.push_back(a);
       array = &out.arrays.back();
       group = nullptr;

@@ -10,7 +10,10 @@
 //   <fake>/exit         optional: exit code; non-zero skips the normal work
 //   <fake>/<N>.args     recording of call N (1, 2, ...): every argument,
 //                       argv[0] included, each followed by a NUL byte
-//   sendmail/<N>.stdin  what call N of sendmail read on standard input
+//   <fake>/hang         optional: seconds the fake blocks (real time) first
+//   sendmail/<N>.stdin  the message call N of sendmail read on standard
+//                       input (cut at a lone "." line unless -i was given)
+//   sendmail/<N>.rcpt   its recipients from the To: headers (-t), one a line
 //   calls.log           one line per call of any fake: its arguments
 //                       joined by blanks
 #ifndef ORV_TESTING_FAKES_FAKE_DATA_H_

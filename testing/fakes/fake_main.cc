@@ -3,6 +3,7 @@
 // recorded; scenario data and failure switches are files described in
 // fake_data.h.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -133,16 +134,66 @@ int fakeTvviewcl(int argc, char** argv) {
   return printFile(kDir + "/clusterview", "tvviewcl: cluster is not configured");
 }
 
-int fakeSendmail(int call) {
+// Like the real program with -t: the message comes on standard input and
+// its To: header names the recipients (recorded as <N>.rcpt, one per
+// line).  Without -i a line of a single dot ends the message.  Without -t
+// and without recipient arguments nothing is sent (exit 64).
+int fakeSendmail(int call, int argc, char** argv) {
+  bool fromHeaders = false;
+  bool dotIsText = false;
+  int recipients = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-t") == 0) {
+      fromHeaders = true;
+    } else if (std::strcmp(argv[i], "-i") == 0 || std::strcmp(argv[i], "-oi") == 0) {
+      dotIsText = true;
+    } else if (argv[i][0] != '-') {
+      ++recipients;
+    }
+  }
   std::ostringstream ss;
   ss << std::cin.rdbuf();
-  std::string path = kDir + "/sendmail/" + std::to_string(call) + ".stdin";
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string message = ss.str();
+  if (!dotIsText) {
+    size_t dot = message.find("\n.\n");
+    if (message.compare(0, 2, ".\n") == 0) dot = 0;
+    if (dot != std::string::npos) message.resize(dot == 0 ? 0 : dot + 1);
+  }
+  std::string base = kDir + "/sendmail/" + std::to_string(call);
+  int fd = open((base + ".stdin").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd >= 0) {
-    writeAll(fd, ss.str());
+    writeAll(fd, message);
+    close(fd);
+  }
+  if (!fromHeaders && recipients == 0) {
+    std::fprintf(stderr, "sendmail: no recipients given\n");
+    return 64;
+  }
+  std::string rcpt;
+  std::istringstream lines(message);
+  std::string line;
+  while (fromHeaders && std::getline(lines, line) && !line.empty()) {
+    if (line.compare(0, 4, "To: ") == 0) rcpt += line.substr(4) + "\n";
+  }
+  fd = open((base + ".rcpt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd >= 0) {
+    writeAll(fd, rcpt);
     close(fd);
   }
   return 0;
+}
+
+// <fake>/hang: seconds to block (real time, as a hung program would)
+// before doing anything else.
+void hangIfAsked(const std::string& name) {
+  std::string text;
+  if (!readWhole(kDir + "/" + name + "/hang", text)) return;
+  long ms = std::atol(text.c_str()) * 1000;
+  while (ms > 0) {
+    int step = ms > 1000 ? 1000 : static_cast<int>(ms);
+    poll(nullptr, 0, step);
+    ms -= step;
+  }
 }
 
 }  // namespace
@@ -158,8 +209,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   int call = recordCall(name, argc, argv);
+  hangIfAsked(name);
   std::string text;
-  if (name == "sendmail") fakeSendmail(call);
+  int mailCode = name == "sendmail" ? fakeSendmail(call, argc, argv) : 0;
+  if (mailCode != 0) return mailCode;
   if (readWhole(kDir + "/" + name + "/output", text)) writeAll(1, text);
   if (readWhole(kDir + "/" + name + "/exit", text)) {
     int code = std::atoi(text.c_str());

@@ -202,6 +202,7 @@ ProcessResult runProcess(const ProcessSpec& spec) {
       reaped = true;
       break;
     }
+    if (!reaped && spec.onPoll) spec.onPoll(static_cast<int>(pid));
     struct pollfd fds[2];
     int n = 0;
     if (outFd >= 0) fds[n++] = {outFd, POLLIN, 0};

@@ -26,6 +26,9 @@ struct ProcessSpec {
   // syslog socket); onReadable is called whenever it can be read.
   int watchFd = -1;
   std::function<void()> onReadable;
+  // Optional: called about every 20 ms while the child runs, with its pid
+  // (a test sends it signals at the moment it chooses).
+  std::function<void(int pid)> onPoll;
 };
 
 struct ProcessResult {

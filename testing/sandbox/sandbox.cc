@@ -540,6 +540,7 @@ RunResult Sandbox::run(const RunOptions& options) {
   spec.env = baseEnv(options);
   spec.stdinText = options.stdinText;
   spec.timeoutSeconds = options.timeoutSeconds;
+  spec.onPoll = options.onPoll;
   std::string workDir = options.workDir.empty() ? "/" : options.workDir;
   spec.beforeExec = [this, workDir, keep](std::string& error) {
     if (!childMounts(keep, error)) return false;

@@ -38,6 +38,7 @@
 #ifndef ORV_TESTING_SANDBOX_SANDBOX_H_
 #define ORV_TESTING_SANDBOX_SANDBOX_H_
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -60,6 +61,8 @@ struct RunOptions {
   std::string stdinText;     // standard input; empty: /dev/null
   int timeoutSeconds = 60;   // real time, then the run is killed
   std::string workDir = "/";
+  // Called about every 20 ms while the program runs, with its pid.
+  std::function<void(int pid)> onPoll;
 };
 
 struct RunResult : ProcessResult {

@@ -1,20 +1,27 @@
 /* Virtual time for tests, loaded with LD_PRELOAD.
  *
- * sleep, usleep, nanosleep and clock_nanosleep return at once and advance a
- * virtual clock.  time, gettimeofday and clock_gettime(CLOCK_REALTIME and
- * CLOCK_REALTIME_COARSE) report the real time at start plus the virtual
- * advance: between sleeps the wall clock stands still, so elapsed-time
- * checks give the same answer on every run.  CLOCK_MONOTONIC, poll and
- * select stay real.
+ * sleep, usleep, nanosleep and clock_nanosleep return at once and advance
+ * two virtual clocks.  time, gettimeofday and clock_gettime(CLOCK_REALTIME
+ * and CLOCK_REALTIME_COARSE) report the wall clock: the real time at start
+ * plus the virtual advance.  clock_gettime(CLOCK_MONOTONIC and
+ * CLOCK_MONOTONIC_COARSE) reports the monotonic clock: the real monotonic
+ * time at start plus the same advance.  Between sleeps both stand still, so
+ * elapsed-time checks give the same answer on every run.  CLOCK_BOOTTIME,
+ * CLOCK_MONOTONIC_RAW, poll and select stay real: code that bounds real
+ * time uses them.
  *
  * Environment:
  *   VTIME_MAX_SLEEPS=N  the Nth sleep request ends the process with status
  *                       0 (stdio flushed, then _exit) instead of sleeping.
  *   VTIME_LOG=FILE      one line appended per sleep request.
+ *   VTIME_STEP=N:S[,N:S]...  at the Nth sleep request the wall clock also
+ *                       steps by S seconds (S may be negative), as an NTP
+ *                       step would; the monotonic clock does not.
  *   VTIME_NOW=NS        the virtual wall clock in nanoseconds since the
  *                       epoch.  The shim keeps it current in its own
  *                       environment, so a child started after a sleep
  *                       begins at the parent's virtual time.
+ *   VTIME_MONO=NS       the same for the monotonic clock.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -37,12 +44,14 @@ typedef int (*clock_gettime_fn)(clockid_t, struct timespec*);
 
 static int vt_ready;
 static long long vt_now_ns;      /* virtual wall clock */
+static long long vt_mono_ns;     /* virtual monotonic clock */
 static long vt_sleeps;           /* sleep requests so far */
 static long vt_max_sleeps;       /* 0: unlimited */
 static clock_gettime_fn vt_real_clock_gettime;
 /* Handed to putenv once; later updates rewrite the digits in place, so no
  * allocation happens per sleep and children inherit the current value. */
 static char vt_env[32] = "VTIME_NOW=";
+static char vt_mono_env[32] = "VTIME_MONO=";
 
 static int real_gettime(clockid_t clk, struct timespec* ts) {
   if (!vt_real_clock_gettime)
@@ -56,6 +65,7 @@ static int real_gettime(clockid_t clk, struct timespec* ts) {
 
 static void vt_publish(void) {
   snprintf(vt_env + 10, sizeof vt_env - 10, "%020lld", vt_now_ns);
+  snprintf(vt_mono_env + 11, sizeof vt_mono_env - 11, "%020lld", vt_mono_ns);
 }
 
 static long long parse_ll(const char* s, int* ok) {
@@ -83,10 +93,38 @@ static void vt_init(void) {
     if (real_gettime(CLOCK_REALTIME, &ts) == 0)
       vt_now_ns = (long long)ts.tv_sec * NS_PER_SEC + ts.tv_nsec;
   }
+  v = parse_ll(getenv("VTIME_MONO"), &ok);
+  if (ok) {
+    vt_mono_ns = v;
+  } else {
+    struct timespec ts;
+    if (real_gettime(CLOCK_MONOTONIC, &ts) == 0)
+      vt_mono_ns = (long long)ts.tv_sec * NS_PER_SEC + ts.tv_nsec;
+  }
   v = parse_ll(getenv("VTIME_MAX_SLEEPS"), &ok);
   vt_max_sleeps = ok ? (long)v : 0;
   vt_publish();
   putenv(vt_env);
+  putenv(vt_mono_env);
+}
+
+/* Seconds the wall clock steps at sleep request n (VTIME_STEP), 0 if none. */
+static long long vt_step_at(long n) {
+  const char* p = getenv("VTIME_STEP");
+  long long total = 0;
+  while (p && *p) {
+    char* end = NULL;
+    long at = strtol(p, &end, 10);
+    long long secs;
+    if (end == p || *end != ':') break;
+    p = end + 1;
+    secs = strtoll(p, &end, 10);
+    if (end == p) break;
+    if (at == n) total += secs;
+    p = end;
+    if (*p == ',') p++;
+  }
+  return total;
 }
 
 __attribute__((constructor)) static void vt_constructor(void) { vt_init(); }
@@ -118,9 +156,15 @@ static void vt_sleep(const char* fn, long long ns) {
     fflush(NULL);
     _exit(0);
   }
-  vt_now_ns += ns;
-  vt_publish();
-  vt_log(fn, ns, "");
+  {
+    long long step = vt_step_at(vt_sleeps);
+    char note[48] = "";
+    vt_now_ns += ns + step * NS_PER_SEC;
+    vt_mono_ns += ns;
+    vt_publish();
+    if (step != 0) snprintf(note, sizeof note, " step %lld", step);
+    vt_log(fn, ns, note);
+  }
 }
 
 static int valid_ts(const struct timespec* ts) {
@@ -156,6 +200,8 @@ int clock_nanosleep(clockid_t clk, int flags, const struct timespec* req,
     vt_init();
     if (clk == CLOCK_REALTIME) {
       ns -= vt_now_ns;
+    } else if (clk == CLOCK_MONOTONIC) {
+      ns -= vt_mono_ns;
     } else {
       struct timespec now;
       if (real_gettime(clk, &now) != 0) return errno;
@@ -195,6 +241,16 @@ int clock_gettime(clockid_t clk, struct timespec* ts) {
     }
     ts->tv_sec = (time_t)(vt_now_ns / NS_PER_SEC);
     ts->tv_nsec = (long)(vt_now_ns % NS_PER_SEC);
+    return 0;
+  }
+  if (clk == CLOCK_MONOTONIC || clk == CLOCK_MONOTONIC_COARSE) {
+    vt_init();
+    if (!ts) {
+      errno = EFAULT;
+      return -1;
+    }
+    ts->tv_sec = (time_t)(vt_mono_ns / NS_PER_SEC);
+    ts->tv_nsec = (long)(vt_mono_ns % NS_PER_SEC);
     return 0;
   }
   return real_gettime(clk, ts);

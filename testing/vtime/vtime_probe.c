@@ -5,7 +5,8 @@
  *   MODE: sleep usleep nanosleep clock_rel clock_abs clock_mono_abs loop exec
  *
  * Output lines: "time T0 T1", "timeofday T0 T1", "realtime T0 T1" (seconds),
- * "monotonic_ms D" (real elapsed milliseconds), or for "loop" one line
+ * "monotonic_ms D" (elapsed milliseconds on CLOCK_MONOTONIC), "boottime_ms D"
+ * (real elapsed milliseconds, CLOCK_BOOTTIME), or for "loop" one line
  * "pass N" before each of COUNT sleeps; "exec" sleeps, then runs itself as
  * "vtime_probe now", which prints "now T". */
 #define _GNU_SOURCE
@@ -16,9 +17,9 @@
 #include <time.h>
 #include <unistd.h>
 
-static long long mono_ms(void) {
+static long long clock_ms(clockid_t clk) {
   struct timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
+  clock_gettime(clk, &ts);
   return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
   time_t t0, t1;
   struct timeval tv0, tv1;
   struct timespec r0, r1, req;
-  long long m0;
+  long long m0, b0;
   if (argc >= 2 && strcmp(argv[1], "now") == 0) {
     printf("now %lld\n", (long long)time(NULL));
     return 0;
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
   t0 = time(NULL);
   gettimeofday(&tv0, NULL);
   clock_gettime(CLOCK_REALTIME, &r0);
-  m0 = mono_ms();
+  m0 = clock_ms(CLOCK_MONOTONIC);
+  b0 = clock_ms(CLOCK_BOOTTIME);
   req.tv_sec = secs;
   req.tv_nsec = 0;
   if (strcmp(mode, "sleep") == 0) {
@@ -83,6 +85,7 @@ int main(int argc, char** argv) {
   printf("time %lld %lld\n", (long long)t0, (long long)t1);
   printf("timeofday %lld %lld\n", (long long)tv0.tv_sec, (long long)tv1.tv_sec);
   printf("realtime %lld %lld\n", (long long)r0.tv_sec, (long long)r1.tv_sec);
-  printf("monotonic_ms %lld\n", mono_ms() - m0);
+  printf("monotonic_ms %lld\n", clock_ms(CLOCK_MONOTONIC) - m0);
+  printf("boottime_ms %lld\n", clock_ms(CLOCK_BOOTTIME) - b0);
   return 0;
 }

@@ -185,8 +185,8 @@ TEST(AccessPath, SelectionOnAHostWithoutArrayClient) {
   std::string out = log.text();
   EXPECT_NE(std::string::npos, out.find("Entered RHEL5 check"));
   EXPECT_NE(std::string::npos,
-            out.find("The command to be executed is: [/bin/cat /etc/redhat-release | awk -F "
-                     "\"[ .]\" '{print $7}']"));
+            out.find("The command to be executed is: [/bin/cat /etc/redhat-release 2>/dev/null "
+                     "| awk -F \"[ .]\" '{print $7}']"));
 }
 
 // A value that would run a command of its own if it reached the shell.

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -59,7 +60,8 @@ TEST_P(RunnerTest, ResultsStatusAndCapturedOutput) {
     LogCapture log;
     EXPECT_EQ(c.result, OrvVexaUtil::runRCCliCommands(command, outPath, &status)) << c.command;
     EXPECT_EQ(c.status, status) << c.command;
-    EXPECT_EQ(std::string(c.command) + " >" + out.path() + " 2>&1", command.getValue());
+    // The output goes to the file's descriptor: the line is run as it is.
+    EXPECT_STREQ(c.command, command.getValue());
     if (c.output != nullptr) {
       EXPECT_EQ(c.output, array_test::readAll(out.path())) << c.command;
     }
@@ -69,17 +71,29 @@ TEST_P(RunnerTest, ResultsStatusAndCapturedOutput) {
   }
 }
 
-TEST_P(RunnerTest, UnsafeOutputFileIsRefused) {
+// The output file never reaches the shell; a path that is not a regular
+// file of this run is refused.
+TEST_P(RunnerTest, OutputFileThatIsNoPlainFileIsRefused) {
   TimeoutGuard guard(GetParam());
   const std::string marker = "/tmp/orv_array_runner_marker";
   unlink(marker.c_str());
-  OrvString outPath(("/tmp/x;/bin/touch " + marker).c_str());
-  OrvString command("/bin/echo hello");
-  int status = 0;
-  LogCapture log;
-  EXPECT_EQ(0, OrvVexaUtil::runRCCliCommands(command, outPath, &status));
-  EXPECT_NE(std::string::npos, log.text().find("Error: Refused unsafe output file"));
+  ScratchFile victim("precious\n");
+  const std::string link = victim.path() + ".link";
+  ASSERT_EQ(0, symlink(victim.path().c_str(), link.c_str()));
+  for (const std::string& path : {"/tmp/x;/bin/touch " + marker, link, std::string("/tmp")}) {
+    OrvString outPath(path.c_str());
+    OrvString command("/bin/echo hello");
+    int status = 0;
+    LogCapture log;
+    EXPECT_EQ(0, OrvVexaUtil::runRCCliCommands(command, outPath, &status)) << path;
+    EXPECT_NE(std::string::npos,
+              log.text().find("Error: Output file [" + path + "] is not a regular file of this "
+                              "run; the command was not run"))
+        << log.text();
+  }
   EXPECT_FALSE(array_test::exists(marker));
+  EXPECT_EQ("precious\n", array_test::readAll(victim.path()));
+  unlink(link.c_str());
 }
 
 TEST_P(RunnerTest, CommandsAreNotedOnlyWhileRecording) {
@@ -205,6 +219,10 @@ TEST(TimedCommand, FirstLineAndRawStatus) {
       {"exit 3", 1, "", 3 * 256},
       {"echo hidden; exit 4", 0, "", 4 * 256},
       {"echo 3.3.1; sleep 5", 1, "3.3.1", -2},  // -2: ends by the bound
+      // More than a pipe holds after the first line: read to the end, so
+      // the command ends on its own, not of SIGPIPE.
+      {"echo 3.3.1; i=0; while [ $i -lt 20000 ]; do echo more output; i=$((i+1)); done", 1,
+       "3.3.1", 0},
   };
   for (const Case& c : cases) {
     OrvTimedCommand::Result r;
@@ -219,22 +237,38 @@ TEST(TimedCommand, FirstLineAndRawStatus) {
     }
     EXPECT_EQ("", log.text());
   }
+  // Without a bound the command runs to its end the same way.
   OrvTimedCommand::Result r;
-  EXPECT_EQ(0, OrvTimedCommand::run("true", 0, 0, &r));
+  EXPECT_EQ(1, OrvTimedCommand::run("echo 3.3.1; i=0; while [ $i -lt 20000 ]; do echo more; "
+                                    "i=$((i+1)); done",
+                                    0, 1, &r));
+  EXPECT_STREQ("3.3.1", r.firstLine.getValue());
+  EXPECT_EQ(0, r.rawStatus);
+  EXPECT_EQ(0, OrvTimedCommand::run(nullptr, 0, 0, &r));
 }
 
 TEST(StartReplicationMarker, CreatedOrReported) {
   char dirTmpl[] = "/tmp/orv_array_pkgXXXXXX";
   ASSERT_NE(nullptr, mkdtemp(dirTmpl));
   std::string dir = dirTmpl;
+  const std::string marker = dir + "/ORVVEXASTARTRCVG";
   {
     LogCapture log;
+    mode_t old = umask(077);
     EXPECT_EQ(0, OrvVexaUtil::touchSTARTREP(dir));
-    EXPECT_TRUE(array_test::exists(dir + "/ORVVEXASTARTRCVG"));
+    umask(old);
+    struct stat st;
+    ASSERT_EQ(0, lstat(marker.c_str(), &st));
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(0644u, st.st_mode & 0777);
     std::string text = log.text();
-    EXPECT_NE(std::string::npos,
-              text.find("Executing command: [/bin/touch " + dir + "/ORVVEXASTARTRCVG] "));
+    EXPECT_NE(std::string::npos, text.find("Creating file: [" + marker + "] "));
     EXPECT_NE(std::string::npos, text.find("Replication will be started after package startup"));
+  }
+  {
+    // An existing regular file is the marker already.
+    LogCapture log;
+    EXPECT_EQ(0, OrvVexaUtil::touchSTARTREP(dir));
   }
   {
     LogCapture log;
@@ -247,7 +281,7 @@ TEST(StartReplicationMarker, CreatedOrReported) {
     EXPECT_NE(std::string::npos, log.text().find("Error: Refused unsafe package directory"));
     EXPECT_FALSE(array_test::exists(dir + "/a"));
   }
-  unlink((dir + "/ORVVEXASTARTRCVG").c_str());
+  unlink(marker.c_str());
   rmdir(dir.c_str());
 }
 

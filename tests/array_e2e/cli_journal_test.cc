@@ -53,7 +53,7 @@ class CliJournal : public ::testing::Test {
   }
 
   ProbeRun run(const std::vector<std::string>& calls, const std::string& release,
-               bool wait = false) {
+               bool wait = false, int timeout = 0) {
     ProbeRun r;
     sb_.reset(new orv_sandbox::Sandbox());
     orv_sandbox::Sandbox& sb = *sb_;
@@ -73,6 +73,7 @@ class CliJournal : public ::testing::Test {
     orv_sandbox::RunOptions opt;
     opt.argv = {CLI_PROBE_PATH, "arrA", kPwf, "grpA", "arrB_tgt"};
     if (wait) opt.argv.push_back("--wait");
+    if (timeout > 0) opt.argv.push_back("--timeout=" + std::to_string(timeout));
     opt.argv.insert(opt.argv.end(), calls.begin(), calls.end());
     opt.env = {"DATAREP_DEBUG=1"};
     opt.virtualTime = true;
@@ -152,7 +153,10 @@ const char* kSshPrefix = "/usr/bin/ssh -l admin -o ConnectTimeout=3 arrA ";
 // Every option through both overloads, on hosts and array versions that
 // lead to each path: the journal holds exactly the lines of the table, in
 // call order, with the prefix of the path; options without a command in an
-// overload send nothing and fail.
+// overload send nothing and fail.  A version probe that prints far more
+// than its version (more than a pipe holds) leads to the same path with
+// and without the command time-out.  A host without a release file says
+// nothing about it.
 TEST_F(CliJournal, EveryOptionOnBothAccessPaths) {
   struct Host {
     const char* name;
@@ -160,22 +164,30 @@ TEST_F(CliJournal, EveryOptionOnBothAccessPaths) {
     const char* version;
     bool probeFails;
     const char* prefix;
+    int versionLines;
+    int timeout;
   } hosts[] = {
-      {"old CLI on RHEL 6", kRhel6, "3.2.2", false, kCliPrefix},
-      {"old CLI without a release file", "", "3.2.2", false, kCliPrefix},
-      {"3.3.1 on RHEL 5", kRhel5, "3.3.1", false, kCliPrefix},
-      {"3.3.1 on RHEL 6", kRhel6, "3.3.1", false, kSshPrefix},
-      {"3.10 on RHEL 6 (numeric comparison)", kRhel6, "3.10", false, kSshPrefix},
-      {"3.10 on RHEL 5", kRhel5, "3.10", false, kCliPrefix},
-      {"version probe fails", kRhel5, "3.2.2", true, kSshPrefix},
-      {"version text not numbers", kRhel5, "3.2.2-beta", false, kSshPrefix},
+      {"talkative old CLI, no time-out", kRhel6, "3.2.2", false, kCliPrefix, 2000, 0},
+      {"talkative old CLI, time-out", kRhel6, "3.2.2", false, kCliPrefix, 2000, 30},
+      {"talkative 3.3.1 on RHEL 5, time-out", kRhel5, "3.3.1", false, kCliPrefix, 2000, 30},
+      {"old CLI on RHEL 6", kRhel6, "3.2.2", false, kCliPrefix, 0, 0},
+      {"old CLI without a release file", "", "3.2.2", false, kCliPrefix, 0, 0},
+      {"3.3.1 on RHEL 5", kRhel5, "3.3.1", false, kCliPrefix, 0, 0},
+      {"3.3.1 on RHEL 6", kRhel6, "3.3.1", false, kSshPrefix, 0, 0},
+      {"3.10 on RHEL 6 (numeric comparison)", kRhel6, "3.10", false, kSshPrefix, 0, 0},
+      {"3.10 on RHEL 5", kRhel5, "3.10", false, kCliPrefix, 0, 0},
+      {"version probe fails", kRhel5, "3.2.2", true, kSshPrefix, 0, 0},
+      {"version text not numbers", kRhel5, "3.2.2-beta", false, kSshPrefix, 0, 0},
+      {"3.3.1 on RHEL 6, time-out", kRhel6, "3.3.1", false, kSshPrefix, 0, 30},
   };
   for (const Host& h : hosts) {
     SCOPED_TRACE(h.name);
     scenario = arraysim::SimScenario::healthyPair("arrA", "arrB", "grpA", "grpB");
     scenario.array("arrA").version = h.version;
+    scenario.array("arrA").versionLines = h.versionLines;
     if (h.probeFails) scenario.array("arrA").addFault("unreachable", "showversion");
-    ProbeRun r = run({"all"}, h.release);
+    ProbeRun r = run({"all"}, h.release, false, h.timeout);
+    EXPECT_EQ(std::string::npos, r.run.output.find("No such file")) << r.run.output.substr(0, 2000);
     ASSERT_EQ(0, r.run.exitCode) << r.run.describe();
     ASSERT_EQ(2u * (sizeof(kOptions) / sizeof(kOptions[0])), r.calls.size());
 

@@ -1,12 +1,12 @@
 // cli_probe: sends array commands through OrvVexaUtil::JxVexaCliCmdExec,
 // inside the sandbox, so a test can read what the simulator received.
 //
-//   cli_probe SYSTEM PASSWORDFILE GROUP TARGET [--wait] CALL...
+//   cli_probe SYSTEM PASSWORDFILE GROUP TARGET [--wait] [--timeout=N] CALL...
 //
 // CALL is "long:N" or "short:N" (option N through the group or the
 // array-wide overload) or "all" (options 0 to 20 through the long overload,
 // then through the short one).  --wait makes long calls wait for the task
-// they start.  Each call gets a fresh output file in /tmp, removed after;
+// they start; --timeout=N bounds every array command to N seconds.  Each call gets a fresh output file in /tmp, removed after;
 // the probe prints "CALL <long|short> <N> <result> <exit status>".
 // Exit status 0 when every CALL was understood, 64 otherwise.
 
@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
   for (int i = 5; i < argc; ++i) {
     if (strcmp(argv[i], "--wait") == 0) {
       wait = 1;
+    } else if (strncmp(argv[i], "--timeout=", 10) == 0) {
+      OrvVexaUtil::setCommandTimeout(atoi(argv[i] + 10));
     } else if (!parseCall(argv[i], calls)) {
       fprintf(stderr, "cli_probe: bad call [%s]\n", argv[i]);
       return 64;

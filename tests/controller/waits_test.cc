@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controller/waits.h"
+#include "foundation/process_guard.h"
 #include "tests/controller/takeover_fixture.h"
 
 namespace ctrlb_test {
@@ -100,7 +101,7 @@ TEST_P(LinkDownTimeoutTest, ReadsClampsAndGivesUpOnAnExhaustedClock) {
   const TimeoutCase& c = GetParam();
   build(false);
   if (c.text != nullptr) set("PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", c.text);
-  ctl_->setWaitStartTime(time(nullptr) - 100000);
+  ctl_->setWaitStartTime(orv_guard::monotonicSeconds() - 100000);
   startCapture();
   int r = ctl_->ca_takeover_stoprcvgwait_failover();
   std::vector<std::string> msgs = texts(stopCapture(), false);
@@ -142,12 +143,13 @@ TEST_F(TaskWaitTest, NoTaskEndsAtOnceWithoutAskingTheArray) {
 
 TEST_F(TaskWaitTest, FirstWaitStartsTheSharedClock) {
   build(false);
-  time_t before = time(nullptr);
+  // The clock is the monotonic one, not the time of day.
+  time_t before = orv_guard::monotonicSeconds();
   ASSERT_EQ(ctl_->getWaitStartTime(), 0);
   ctl_->ca_periodic_resyncwait("NOTASK", 1);
   time_t started = ctl_->getWaitStartTime();
   EXPECT_GE(started, before);
-  EXPECT_LE(started, time(nullptr));
+  EXPECT_LE(started, orv_guard::monotonicSeconds());
   ctl_->ca_periodic_resyncwait("NOTASK", 1);
   EXPECT_EQ(ctl_->getWaitStartTime(), started);
 }
@@ -172,7 +174,7 @@ TEST_P(TaskWaitLimitTest, LimitOnTheSharedClock) {
   } else {
     setConfiguredInt("RESYNC_WAIT_TIMEOUT", atoi(c.timeout));
   }
-  if (c.startedAgo > 0) ctl_->setWaitStartTime(time(nullptr) - c.startedAgo);
+  if (c.startedAgo > 0) ctl_->setWaitStartTime(orv_guard::monotonicSeconds() - c.startedAgo);
   startCapture();
   int r = ctl_->ca_periodic_resyncwait("NOTASK", 0);
   std::vector<std::string> msgs = texts(stopCapture(), false);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "controller/orv_rc_vexa.h"
+#include "foundation/process_guard.h"
 #include "objectdb/orv_object_db.h"
 #include "rcgate/orv_base.h"
 
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     if (!db->setStrValByName(s.substr(0, eq).c_str(), s.substr(eq + 1).c_str()))
       return 64;
   }
-  if (clockAgo >= 0) controller->setWaitStartTime(time(nullptr) - clockAgo);
+  if (clockAgo >= 0) controller->setWaitStartTime(orv_guard::monotonicSeconds() - clockAgo);
 
   const OrvList<OrvActionVal>& table = base.getCaFunctionList();
   for (const std::string& op : ops) {

@@ -38,12 +38,13 @@ class FakesTest : public ::testing::Test {
     return ". /etc/tarvos.conf; val1=`/usr/local/tarvos/bin/tvgetpkgenv " + pkg +
            " | grep VKR_PKG_DIR  | cut -d '=' -f 2 | tr -d '\"'`;echo \"$val1\"";
   }
-  // The attribute-extract command of the configuration loader.
-  static std::string extractCommand(const std::string& pkg, const std::string& file) {
+  // The attribute-extract command of the configuration loader (read from
+  // its standard output).
+  static std::string extractCommand(const std::string& pkg) {
     return "/usr/local/tarvos/bin/tvgetpkgenv " + pkg +
            " | grep -e ^RCVEXA -e ^VKR | grep -v CLUSTER_TYPE | sed 's/^RCVEXA_//' | "
            "grep -v VKR_PKG_DIR | sed 's/=/ /' | sed 's/\"//g' | sed 's/NO_TIMEOUT/-1/' "
-           "| sed 's/no_timeout/-1/' 1>" + file;
+           "| sed 's/no_timeout/-1/'";
   }
 
   std::unique_ptr<Sandbox> sb_;
@@ -58,11 +59,9 @@ TEST_F(FakesTest, LoaderPipelinesGiveDirectoryAndAttributeLines) {
   EXPECT_EQ(r.exitCode, 0) << r.describe();
   EXPECT_EQ(r.output, "/usr/local/tarvos/run/pkgora\n");
 
-  const std::string file = "/usr/local/tarvos/run/pkgora/config_data";
-  r = sh(extractCommand("pkgora", file));
+  r = sh(extractCommand("pkgora"));
   EXPECT_EQ(r.exitCode, 0) << r.describe();
-  EXPECT_EQ(r.output, "");
-  EXPECT_EQ(sb_->readFile(file),
+  EXPECT_EQ(r.output,
             "DC1_NODE_LIST nodea1.sitea.example nodea2\n"
             "DC2_NODE_LIST nodeb1 nodeb2\n"
             "DC1_STORAGE_SYSTEM_NAME \n"
@@ -143,22 +142,29 @@ TEST_F(FakesTest, HostnameFailureSwitch) {
   EXPECT_EQ(sh("/bin/hostname").output, "nodea1\n");
 }
 
-TEST_F(FakesTest, SendmailRecordsCallsAndCanWarn) {
-  ASSERT_TRUE(sb_->writeFile("/tmp/tmpccemail.txt", "To: a@b\nSubject: s\n\nbody\n"));
-  RunResult r = sh("/usr/sbin/sendmail -t -i < /tmp/tmpccemail.txt");
+// The mail comes on standard input; with -t the recipients come from its
+// To: header; without -i a line of a single dot ends it.
+TEST_F(FakesTest, SendmailReadsTheMailFromStandardInput) {
+  RunResult r = sh("printf 'To: a@b\\nTo: c@d\\nSubject: s\\n\\nbody\\n.\\nmore\\n' | "
+                   "/usr/sbin/sendmail -t -i");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.output, "");
   ASSERT_TRUE(sb_->writeFile(kData + "/sendmail/output",
                              "WARNING: RunAsUser for MSP ignored\n"));
-  r = sh("printf 'second\\n' | /usr/sbin/sendmail -t -i");
+  r = sh("printf 'To: e@f\\n\\nsecond\\n.\\ncut\\n' | /usr/sbin/sendmail -t");
   EXPECT_EQ(r.output, "WARNING: RunAsUser for MSP ignored\n");
+  ASSERT_TRUE(sb_->remove(kData + "/sendmail/output"));
+  r = sh("echo x | /usr/sbin/sendmail");
+  EXPECT_EQ(r.exitCode, 64);
   std::vector<std::vector<std::string>> calls = fakeCalls(*sb_, "sendmail");
-  std::vector<std::string> args = {"/usr/sbin/sendmail", "-t", "-i"};
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0], args);
-  EXPECT_EQ(calls[1], args);
-  EXPECT_EQ(sb_->readFile(kData + "/sendmail/1.stdin"), "To: a@b\nSubject: s\n\nbody\n");
-  EXPECT_EQ(sb_->readFile(kData + "/sendmail/2.stdin"), "second\n");
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0], (std::vector<std::string>{"/usr/sbin/sendmail", "-t", "-i"}));
+  EXPECT_EQ(calls[1], (std::vector<std::string>{"/usr/sbin/sendmail", "-t"}));
+  EXPECT_EQ(sb_->readFile(kData + "/sendmail/1.stdin"),
+            "To: a@b\nTo: c@d\nSubject: s\n\nbody\n.\nmore\n");
+  EXPECT_EQ(sb_->readFile(kData + "/sendmail/1.rcpt"), "a@b\nc@d\n");
+  EXPECT_EQ(sb_->readFile(kData + "/sendmail/2.stdin"), "To: e@f\n\nsecond\n");
+  EXPECT_EQ(sb_->readFile(kData + "/sendmail/2.rcpt"), "e@f\n");
 }
 
 TEST_F(FakesTest, EvqmsgKeepsEachArgumentAndExitCode) {

@@ -3,17 +3,34 @@
 // Each case must end with its own clear error line and exit code, run no
 // injected command (the payload would create a file named "pwned") and
 // write nothing outside the package directory.
+//
+// Then hostile surroundings: links, FIFOs and hard links planted in the
+// package directory (at config_data, at the marker's name, and by a watcher
+// at every new output file), an output pipe closed early, stop signals
+// during a hung array command, a standard input others read, and steps of
+// the wall clock during a wait.
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testing/arraysim/sim_model.h"
 #include "testing/fakes/fake_data.h"
 #include "testing/sandbox/sandbox.h"
+#include "tests/e2e/action_states.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/fault_support.h"
 
@@ -246,6 +263,432 @@ TEST_F(HostileInput, PackageDirectoryAttributeIsNotEvaluated) {
              1,
              {"Error: Invalid package directory [" + d.value + "] for package [pkgora].",
               "Cannot find resource group for PackageName"}});
+  }
+}
+
+// ---- Hostile surroundings ------------------------------------------------
+
+// A switch-over that waits for the copy, stops, reverses and starts on this
+// node's array, waits again and may start here (3): many array commands,
+// each with its output file, and two resynchronisation waits.
+const char kTakeover[] = "ca_takeover_resyncwait_stoprcvg_reverse_startrcvg";
+// A file only root may read, outside the package directory.
+const char kVictim[] = "/usr/local/victim";
+const char kVictimText[] = "root only\n";
+
+enum PlantKind { kSymlink, kHardLink, kFifo };
+const char* const kPlantNames[] = {"symbolic link", "hard link", "FIFO"};
+
+// Puts a link to the victim (or a FIFO) at the sandbox path.
+bool plant(const orv_sandbox::Sandbox& sb, const std::string& path, PlantKind kind) {
+  const std::string host = sb.hostPath(path);
+  switch (kind) {
+    case kSymlink:
+      return symlink(kVictim, host.c_str()) == 0;
+    case kHardLink:
+      return link(sb.hostPath(kVictim).c_str(), host.c_str()) == 0;
+    case kFifo:
+      return mkfifo(host.c_str(), 0666) == 0;
+  }
+  return false;
+}
+
+// The planted entry is still there, of its kind.
+bool stillPlanted(const orv_sandbox::Sandbox& sb, const std::string& path, PlantKind kind) {
+  struct stat st;
+  if (lstat(sb.hostPath(path).c_str(), &st) != 0) return false;
+  if (kind == kSymlink) return S_ISLNK(st.st_mode);
+  if (kind == kFifo) return S_ISFIFO(st.st_mode);
+  return S_ISREG(st.st_mode) && st.st_nlink == 2;
+}
+
+struct GateRun {
+  orv_sandbox::RunResult result;
+  std::vector<std::string> msgs;
+  std::vector<std::string> commands;  // "array: command", probes left out
+  int sleeps = 0;
+};
+
+class HostileSurroundings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ORV_REQUIRE_SANDBOX();
+    ORV_REQUIRE_RCGATE();
+    sb_.reset(new orv_sandbox::Sandbox());
+    ASSERT_TRUE(sb_->ok()) << sb_->error();
+  }
+
+  // The takeover's package and arrays, and the victim file.
+  void install(const std::function<void(orv_e2e::PackageScenario&)>& change = nullptr) {
+    const orv_actions::ActionCase* c = orv_actions::findActionCase(kTakeover);
+    ASSERT_NE(c, nullptr);
+    s_ = orv_actions::scenarioFor(c->state);
+    if (change) change(s_);
+    ASSERT_EQ(orv_actions::installState(*sb_, s_, c->state), "");
+    ASSERT_TRUE(sb_->writeFile(kVictim, kVictimText, 0600));
+    before_ = orv_fault::snapshot(*sb_);
+  }
+
+  GateRun run(orv_sandbox::RunOptions o) {
+    if (o.argv.empty()) o.argv = {orv_e2e::rcgatePath(), s_.package};
+    o.virtualTime = true;
+    o.vtimeLog = "/usr/local/orv-sandbox/vtime.log";
+    sb_->remove(o.vtimeLog);
+    if (o.timeoutSeconds == 60) o.timeoutSeconds = 120;
+    GateRun r;
+    r.result = sb_->run(o);
+    r.msgs = orv_e2e::messages(r.result.output, false);
+    for (const arraysim::SimJournalEntry& e : orv_e2e::journal(*sb_).entries)
+      if (e.command.compare(0, 11, "showversion") != 0)
+        r.commands.push_back(e.array + ": " + e.command);
+    r.sleeps = orv_fault::readSleepLog(*sb_, o.vtimeLog).sleeps;
+    return r;
+  }
+  GateRun run() { return run(orv_sandbox::RunOptions()); }
+
+  bool has(const GateRun& r, const std::string& text) const {
+    return orv_e2e::findMessage(r.msgs, text) >= 0;
+  }
+
+  // Nothing outside the package directory changed (the victim included).
+  void expectNothingOutside() {
+    EXPECT_EQ(sb_->readFile(kVictim), kVictimText);
+    std::vector<std::string> outside = orv_fault::changedOutside(
+        before_, orv_fault::snapshot(*sb_),
+        {s_.packageDir(), arraysim::kDefaultDir, orv_fake::kFakeDataDir, "/dev"});
+    EXPECT_TRUE(outside.empty()) << orv_fault::join(outside);
+  }
+
+  std::vector<std::string> leftovers() const {
+    return orv_actions::leftoversOf(*sb_, s_);
+  }
+
+  std::unique_ptr<orv_sandbox::Sandbox> sb_;
+  orv_e2e::PackageScenario s_;
+  orv_fault::TreeSnapshot before_;
+};
+
+// Whatever stands at config_data is never written, read or removed: the
+// configuration comes from the cluster manager through the pipe.
+TEST_F(HostileSurroundings, PlantedConfigDataIsLeftAlone) {
+  for (PlantKind kind : {kSymlink, kHardLink, kFifo}) {
+    SCOPED_TRACE(kPlantNames[kind]);
+    SetUp();
+    // A healthy start on the primary site: nothing to do.
+    s_ = orv_e2e::PackageScenario();
+    ASSERT_EQ(s_.install(*sb_), "");
+    ASSERT_TRUE(sb_->writeFile(kVictim, kVictimText, 0600));
+    const std::string planted = s_.packageDir() + "/config_data";
+    ASSERT_TRUE(plant(*sb_, planted, kind));
+    before_ = orv_fault::snapshot(*sb_);
+    GateRun r = run();
+    ASSERT_TRUE(r.result.exited()) << r.result.describe();
+    EXPECT_EQ(r.result.exitCode, 0) << r.result.output;
+    EXPECT_TRUE(has(r, "Package is allowed to start up"));
+    EXPECT_TRUE(stillPlanted(*sb_, planted, kind));
+    expectNothingOutside();
+    EXPECT_EQ(leftovers(), std::vector<std::string>{"config_data"});
+  }
+}
+
+// The marker is created without following a link or waiting on a FIFO; an
+// existing regular file (here a hard link) counts as the marker.
+TEST_F(HostileSurroundings, PlantedMarkerIsNeitherFollowedNorWaitedOn) {
+  for (PlantKind kind : {kSymlink, kHardLink, kFifo}) {
+    SCOPED_TRACE(kPlantNames[kind]);
+    SetUp();
+    install([](orv_e2e::PackageScenario& s) {
+      s.arrays.array(orv_actions::kLocal).addFault("fail", "startrcopygroup");
+    });
+    const std::string marker = s_.packageDir() + "/ORVVEXASTARTRCVG";
+    ASSERT_TRUE(plant(*sb_, marker, kind));
+    before_ = orv_fault::snapshot(*sb_);
+    GateRun r = run();
+    ASSERT_TRUE(r.result.exited()) << r.result.describe();
+    EXPECT_EQ(r.result.exitCode, 3) << r.result.output;
+    EXPECT_TRUE(has(r, kind == kHardLink ? "Replication will be started after package startup"
+                                         : "Unable to start replication in background"))
+        << r.result.output;
+    EXPECT_TRUE(stillPlanted(*sb_, marker, kind));
+    expectNothingOutside();
+    EXPECT_TRUE(leftovers().empty()) << orv_fault::join(leftovers());
+  }
+}
+
+// A watcher replaces every new output file of the run as soon as it
+// appears.  The run writes and reads its files through the descriptors it
+// made them with, so it ends as it would have, and the links lead nowhere.
+class Swapper {
+ public:
+  Swapper(const std::string& dir, PlantKind kind, const std::string& victim)
+      : dir_(dir), kind_(kind), victim_(victim) {
+    fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd_ >= 0) inotify_add_watch(fd_, dir.c_str(), IN_CREATE);
+    thread_ = std::thread([this] { loop(); });
+  }
+  ~Swapper() {
+    stop_ = true;
+    thread_.join();
+    if (fd_ >= 0) close(fd_);
+  }
+  int swapped() const { return swapped_; }
+  bool ok() const { return fd_ >= 0; }
+
+ private:
+  void loop() {
+    char buf[4096] __attribute__((aligned(__alignof__(struct inotify_event))));
+    while (!stop_) {
+      ssize_t n = read(fd_, buf, sizeof buf);
+      if (n <= 0) {
+        usleep(200);
+        continue;
+      }
+      for (char* p = buf; p < buf + n;) {
+        struct inotify_event* e = reinterpret_cast<struct inotify_event*>(p);
+        p += sizeof(struct inotify_event) + e->len;
+        std::string name = e->len ? e->name : "";
+        if (name.compare(0, 3, "orv") != 0 || done_.count(name)) continue;
+        done_.insert(name);
+        std::string path = dir_ + "/" + name;
+        if (unlink(path.c_str()) != 0) continue;
+        int made = kind_ == kSymlink   ? symlink(kVictim, path.c_str())
+                   : kind_ == kHardLink ? link(victim_.c_str(), path.c_str())
+                                        : mkfifo(path.c_str(), 0666);
+        if (made == 0) ++swapped_;
+      }
+    }
+  }
+
+  std::string dir_;
+  PlantKind kind_;
+  std::string victim_;
+  int fd_ = -1;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> swapped_{0};
+  std::set<std::string> done_;
+  std::thread thread_;
+};
+
+TEST_F(HostileSurroundings, OutputFilesSwappedByAWatcherChangeNothing) {
+  install();
+  const GateRun calm = run();
+  ASSERT_TRUE(calm.result.exited()) << calm.result.describe();
+  ASSERT_EQ(calm.result.exitCode, 3) << calm.result.output;
+  for (PlantKind kind : {kSymlink, kHardLink, kFifo}) {
+    SCOPED_TRACE(kPlantNames[kind]);
+    SetUp();
+    install();
+    GateRun r;
+    int swapped = 0;
+    {
+      Swapper watcher(sb_->hostPath(s_.packageDir()), kind, sb_->hostPath(kVictim));
+      ASSERT_TRUE(watcher.ok());
+      r = run();
+      swapped = watcher.swapped();
+    }
+    ASSERT_TRUE(r.result.exited()) << r.result.describe();
+    EXPECT_GE(swapped, 5);  // every output file of the run
+    EXPECT_EQ(r.result.exitCode, calm.result.exitCode) << r.result.output;
+    EXPECT_EQ(r.commands, calm.commands);
+    expectNothingOutside();
+    // Only what the watcher put there may be left (it can lose a race with
+    // the run's own removal); nothing of the run's.
+    for (const std::string& name : leftovers()) {
+      struct stat st;
+      ASSERT_EQ(lstat(sb_->hostPath(s_.packageDir() + "/" + name).c_str(), &st), 0);
+      EXPECT_FALSE(S_ISREG(st.st_mode) && st.st_nlink == 1) << name;
+    }
+  }
+}
+
+// A log filter that stops reading after the first "Executing" line: the
+// takeover still completes and the exit code is the normal one.
+TEST_F(HostileSurroundings, ClosedOutputDoesNotCutTheTakeoverShort) {
+  install();
+  orv_sandbox::RunOptions o;
+  o.argv = {"/bin/sh", "-c",
+            "{ " + orv_e2e::rcgatePath() + " " + s_.package +
+                "; echo $? >/usr/local/rc; } | sed -n '/Executing/{p;q;}'"};
+  GateRun r = run(o);
+  ASSERT_TRUE(r.result.exited()) << r.result.describe();
+  EXPECT_EQ(sb_->readFile("/usr/local/rc"), "3\n") << r.result.output;
+  EXPECT_EQ(r.msgs.size(), 1u) << r.result.output;
+  arraysim::SimScenario after = orv_e2e::arraysAfter(*sb_);
+  EXPECT_EQ(after.array(orv_actions::kLocal).group(orv_actions::kLocalGroup).status, "Started");
+  EXPECT_EQ(after.array(orv_actions::kRemote).group(orv_actions::kRemoteGroup).status, "Started");
+  EXPECT_EQ(after.array(orv_actions::kLocal).group(orv_actions::kLocalGroup).role, "Primary");
+  EXPECT_TRUE(leftovers().empty()) << orv_fault::join(leftovers());
+  EXPECT_FALSE(sb_->exists(s_.packageDir() + "/ORVVEXASTARTRCVG"));
+}
+
+// Pids of the processes below pid (children, grandchildren, ...).
+std::vector<int> descendants(int pid) {
+  std::map<int, std::vector<int>> children;
+  DIR* d = opendir("/proc");
+  while (d != nullptr) {
+    struct dirent* e = readdir(d);
+    if (e == nullptr) break;
+    int p = atoi(e->d_name);
+    if (p <= 0) continue;
+    std::ifstream in("/proc/" + std::to_string(p) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 2));
+    std::string state;
+    int ppid = 0;
+    rest >> state >> ppid;
+    children[ppid].push_back(p);
+  }
+  if (d != nullptr) closedir(d);
+  std::vector<int> out;
+  std::vector<int> todo = {pid};
+  while (!todo.empty()) {
+    int p = todo.back();
+    todo.pop_back();
+    for (int c : children[p]) {
+      out.push_back(c);
+      todo.push_back(c);
+    }
+  }
+  return out;
+}
+
+// Whether pid still runs 2 s from now (a killed process needs a moment to
+// be scheduled and die).
+bool alive(int pid) {
+  for (int i = 0; i < 200; ++i) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(in, line)) return false;
+    size_t close = line.rfind(')');
+    if (close != std::string::npos && line.compare(close + 2, 1, "Z") == 0) return false;
+    usleep(10000);
+  }
+  return true;
+}
+
+// SIGTERM while the stop-and-reverse hangs on the array.  With a command
+// time-out one signal is enough: the command ends at its bound.  Without
+// one a second signal ends it at once.  Either way nothing is started
+// after the signal, no process and no file is left, and the line names the
+// last array step.
+TEST_F(HostileSurroundings, StopSignalDuringAHungArrayCommand) {
+  struct Case {
+    const char* name;
+    const char* timeout;  // RCVEXA_JxVexaCLICommandTimeout, '' for none
+    int signals;
+  } cases[] = {{"bounded command, one signal", "3", 1}, {"unbounded, two signals", "", 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    install([&c](orv_e2e::PackageScenario& s) {
+      if (*c.timeout) s.set("RCVEXA_JxVexaCLICommandTimeout", c.timeout, false);
+      s.arrays.array(orv_actions::kLocal).addFault("hang", "setrcopygroup").seconds = 300;
+    });
+    const std::string journal = sb_->hostPath(std::string(arraysim::kDefaultDir) + "/journal");
+    std::vector<int> hung;
+    int sent = 0;
+    long firstAt = 0;
+    long ticks = 0;
+    orv_sandbox::RunOptions o;
+    o.onPoll = [&](int pid) {
+      ++ticks;
+      if (sent == 0) {
+        std::ifstream in(journal);
+        std::string line;
+        bool hanging = false;
+        while (std::getline(in, line))
+          hanging |= line.find("\t-1\t") != std::string::npos &&
+                     line.find("setrcopygroup") != std::string::npos;
+        if (!hanging) return;
+        hung = descendants(pid);
+        kill(pid, SIGTERM);
+        sent = 1;
+        firstAt = ticks;
+      } else if (sent < c.signals && ticks > firstAt + 10) {
+        kill(pid, SIGTERM);
+        ++sent;
+      }
+    };
+    GateRun r = run(o);
+    ASSERT_TRUE(r.result.exited()) << r.result.describe();
+    EXPECT_EQ(sent, c.signals);
+    EXPECT_EQ(r.result.exitCode, 1) << r.result.output;
+    EXPECT_LT(r.result.elapsedMs, 60000);
+    EXPECT_EQ(r.msgs.back(),
+              "Error: Stopped by signal 15 after step [setrcopygroup reverse -f -t vexab_tgt "
+              "-stopgroups -waittask rcgora_a on vexaa]; the storage may need attention.")
+        << r.result.output;
+    EXPECT_FALSE(has(r, "Executing \"start\" operation on the Remote Copy volume group rcgora_a"));
+    EXPECT_FALSE(hung.empty());
+    for (int pid : hung) EXPECT_FALSE(alive(pid)) << pid;
+    EXPECT_TRUE(leftovers().empty()) << orv_fault::join(leftovers());
+    EXPECT_FALSE(sb_->exists(s_.packageDir() + "/ORVVEXASTARTRCVG"));
+  }
+}
+
+// Array commands read /dev/null, not the caller's standard input: ssh
+// (which reads its input) no longer eats the rest of a list read in a
+// loop.  Closed standard input and error at start are no trouble either.
+TEST_F(HostileSurroundings, ArrayCommandsLeaveTheStandardInputAlone) {
+  s_ = orv_e2e::PackageScenario();
+  // 3.3.1 on a RHEL 6 host: every array command goes through ssh.
+  for (arraysim::SimArray& a : s_.arrays.arrays) a.version = "3.3.1";
+  ASSERT_EQ(s_.install(*sb_), "");
+  orv_sandbox::RunOptions o;
+  o.argv = {"/bin/sh", "-c",
+            "while read p; do " + orv_e2e::rcgatePath() + " \"$p\" 2>&-; echo \"done $?\"; done"};
+  o.stdinText = "pkgora\npkgora\npkgora\n";
+  GateRun r = run(o);
+  ASSERT_TRUE(r.result.exited()) << r.result.describe();
+  std::istringstream out(r.result.output);
+  std::vector<std::string> done;
+  for (std::string line; std::getline(out, line);)
+    if (line.compare(0, 5, "done ") == 0) done.push_back(line);
+  EXPECT_EQ(done, (std::vector<std::string>{"done 0", "done 0", "done 0"})) << r.result.output;
+  bool ssh = false;
+  for (const arraysim::SimJournalEntry& e : orv_e2e::journal(*sb_).entries) ssh |= e.path == "ssh";
+  EXPECT_TRUE(ssh);
+  EXPECT_TRUE(leftovers().empty()) << orv_fault::join(leftovers());
+}
+
+// An NTP step of the wall clock during a resynchronisation wait changes
+// neither its outcome nor its length: forward by two hours while the copy
+// catches up (90-minute limit), back by an hour while a copy never ends
+// (1-minute limit).
+TEST_F(HostileSurroundings, ClockStepDuringAResyncWaitChangesNothing) {
+  struct Case {
+    const char* name;
+    const char* limit;
+    bool neverSyncs;
+    const char* step;
+  } cases[] = {{"forward, copy catches up", "90", false, "VTIME_STEP=1:7200"},
+               {"back, copy never ends", "1", true, "VTIME_STEP=2:-3600"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GateRun runs[2];
+    for (int stepped = 0; stepped < 2; ++stepped) {
+      SetUp();
+      install([&c](orv_e2e::PackageScenario& s) {
+        s.set("RCVEXA_RESYNC_WAIT_TIMEOUT", c.limit, false);
+        if (c.neverSyncs)
+          for (arraysim::SimArray& a : s.arrays.arrays)
+            for (arraysim::SimGroup& g : a.groups) g.polls = 0;
+      });
+      orv_sandbox::RunOptions o;
+      if (stepped) o.env = {c.step};
+      runs[stepped] = run(o);
+      ASSERT_TRUE(runs[stepped].result.exited()) << runs[stepped].result.describe();
+    }
+    EXPECT_EQ(runs[1].result.exitCode, runs[0].result.exitCode) << runs[1].result.output;
+    EXPECT_EQ(runs[1].sleeps, runs[0].sleeps);
+    EXPECT_EQ(runs[1].commands, runs[0].commands);
+    const std::string timeout = "Error: Resyncwait timeout has occurred";
+    EXPECT_EQ(orv_fault::hasMessageStarting(runs[1].msgs, timeout), c.neverSyncs);
+    EXPECT_EQ(orv_fault::hasMessageStarting(runs[0].msgs, timeout), c.neverSyncs);
+    EXPECT_EQ(runs[0].result.exitCode, c.neverSyncs ? 2 : 3);
   }
 }
 

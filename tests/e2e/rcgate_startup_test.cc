@@ -121,6 +121,19 @@ TEST_F(RcgateStartupTest, HealthyStartLoadsConfigurationAndAllowsTheStart) {
   EXPECT_NE(report.find("\tRESYNC_WAIT_TIMEOUT = 90\n"), std::string::npos) << report;
 }
 
+// A host without /etc/redhat-release is simply not RHEL 5: the check
+// that every array command makes says nothing about the missing file, on
+// either stream (both reach the captured output).
+TEST_F(RcgateStartupTest, HostWithoutReleaseFileKeepsTheLogClean) {
+  scenario_.redhatRelease = "";
+  sb_->remove("/etc/redhat-release");
+  orv_sandbox::RunResult r = run({"pkgora"});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_FALSE(sb_->exists("/etc/redhat-release"));
+  EXPECT_EQ(r.output.find("redhat-release"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("No such file"), std::string::npos) << r.output;
+}
+
 TEST_F(RcgateStartupTest, NoTimeoutBecomesMinusOne) {
   struct Case {
     const char* value;

@@ -2,16 +2,23 @@
 // array pair, with the notification fakes, the console files and a syslog
 // socket recording what it sent.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <ctime>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "testing/fakes/fake_data.h"
 #include "tests/e2e/prometheus_support.h"
 #include "tests/e2e/rcwatch_fixture.h"
 
@@ -31,13 +38,17 @@ const char kHeaderLines[] =
     "Remote Array Name/IP             : arrB\n";
 const int kSyslogPriority = 17 * 8 + 6;  // local1.info
 
-// "Notification Time: " and the ctime text of the virtual clock at a pass.
-std::string timeLine(int pass, int interval = 30) {
-  time_t t = kStartSeconds + static_cast<time_t>(pass) * interval;
+// "Notification Time: " and the ctime text of the virtual clock at t.
+std::string timeAt(time_t t) {
   struct tm utc;
   gmtime_r(&t, &utc);
   char buf[64];
   return std::string("Notification Time: ") + asctime_r(&utc, buf);
+}
+
+// The same at a pass.
+std::string timeLine(int pass, int interval = 30) {
+  return timeAt(kStartSeconds + static_cast<time_t>(pass) * interval);
 }
 
 std::string startMessage(const std::string& link = "Up", const std::string& group = "Started",
@@ -112,8 +123,10 @@ TEST_F(RcwatchE2E, StartNotificationOnEveryChannel) {
                   "Subject: Orvanta Vexa Replication Monitor notification for  pkg1 package\n" +
                   body);
   }
+  // The mail went through a pipe: no mail file, and the command as run.
   EXPECT_FALSE(sb_->exists(kMailFile));
-  EXPECT_NE(r.output.find("\n/usr/sbin/sendmail-t -i </tmp/tmpccemail.txt\n"), std::string::npos);
+  EXPECT_NE(r.output.find("\n/usr/sbin/sendmail -t -i\n"), std::string::npos);
+  EXPECT_EQ(sb_->readFile("/usr/local/orv-sandbox/sendmail/2.rcpt"), "dba@example.com\n");
 
   std::vector<SyslogEntry> entries = syslog();
   ASSERT_EQ(entries.size(), 5u);
@@ -324,7 +337,7 @@ TEST_F(RcwatchE2E, ChannelWordsAreExact) {
   EXPECT_FALSE(console().empty());
 }
 
-TEST_F(RcwatchE2E, FailedMailKeepsTheMailFile) {
+TEST_F(RcwatchE2E, FailedMailIsReportedAndLeavesNoFile) {
   channels("EMAIL");
   struct {
     int exitCode;
@@ -333,16 +346,13 @@ TEST_F(RcwatchE2E, FailedMailKeepsTheMailFile) {
   } cases[] = {{0, "WARNING: relay refused\n", "mail_msg: sendmail error WARNING: relay refused\n"},
                {75, "", "mail_msg: sendmail failed with status 19200"}};
   for (const auto& c : cases) {
-    sb_->remove(kMailFile);
     failFake("sendmail", c.exitCode, c.output);
     run(0);
     EXPECT_EQ(countMessages(msgs_, c.logged), 1) << c.logged;
     EXPECT_EQ(countMessages(msgs_, "Unable to send the Email notification. Check mail configuration"),
               1);
-    std::string kept = sb_->readFile(kMailFile);
-    EXPECT_EQ(kept.compare(0, 20, "To: ops@example.com\n"), 0) << kept;
+    EXPECT_FALSE(sb_->exists(kMailFile));
   }
-  // The next successful mail reuses and then removes the file.
   sb_->remove("/usr/local/orv-sandbox/sendmail/exit");
   sb_->remove("/usr/local/orv-sandbox/sendmail/output");
   run(0);
@@ -350,20 +360,186 @@ TEST_F(RcwatchE2E, FailedMailKeepsTheMailFile) {
   EXPECT_FALSE(sb_->exists(kMailFile));
 }
 
-TEST_F(RcwatchE2E, PlantedMailFileLinkIsNotFollowed) {
+// Whatever anyone plants at the old mail file's name takes no part in the
+// delivery: the mail is sent, the plant and its target stay as they were.
+TEST_F(RcwatchE2E, PlantedMailFileChangesNothing) {
   channels("EMAIL");
-  ASSERT_TRUE(sb_->writeFile("/usr/local/victim", "precious\n"));
-  ASSERT_TRUE(sb_->writeFile(kMailFile, ""));
-  ASSERT_TRUE(sb_->remove(kMailFile));
-  ASSERT_EQ(symlink("/usr/local/victim", sb_->hostPath(kMailFile).c_str()), 0);
+  ASSERT_TRUE(sb_->writeFile("/usr/local/victim", "precious\n", 0600));
+  const std::string host = sb_->hostPath(kMailFile);
+  const std::string victim = sb_->hostPath("/usr/local/victim");
+  struct Plant {
+    const char* name;
+    std::function<int()> make;
+  } plants[] = {
+      {"link", [&] { return symlink("/usr/local/victim", host.c_str()); }},
+      {"hard link", [&] { return link(victim.c_str(), host.c_str()); }},
+      {"FIFO", [&] { return mkfifo(host.c_str(), 0666); }},
+      {"directory", [&] { return mkdir(host.c_str(), 0777); }},
+      {"file of another user", [&] {
+         int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+         if (fd < 0 || write(fd, "theirs\n", 7) != 7 || fchown(fd, 65534, 65534) != 0) return -1;
+         return close(fd);
+       }},
+  };
+  int n = 0;
+  for (const Plant& p : plants) {
+    SCOPED_TRACE(p.name);
+    sb_->remove(kMailFile);
+    ASSERT_EQ(p.make(), 0);
+    struct stat before;
+    ASSERT_EQ(lstat(host.c_str(), &before), 0);
+    run(0);
+    ++n;
+    EXPECT_EQ(countMessages(msgs_, "Email notification sent successfully."), 1) << last_.output;
+    ASSERT_EQ(calls("sendmail").size(), static_cast<size_t>(n));
+    EXPECT_EQ(calls("sendmail").back().input.compare(0, 20, "To: ops@example.com\n"), 0);
+    struct stat after;
+    ASSERT_EQ(lstat(host.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(sb_->readFile("/usr/local/victim"), "precious\n");
+  }
+  sb_->remove(kMailFile);
+}
+
+// Two monitors of two packages mail at the same moment: each mail holds
+// its own package, none is sent twice, none is lost.
+TEST_F(RcwatchE2E, TwoMonitorsMailingAtOnceBothDeliverTheirOwn) {
+  channels("EMAIL");
+  run(0);  // writes pkg1's settings and the arrays
+  sb_->remove("/usr/local/orv-sandbox/sendmail");
+  std::string pkg2 = sb_->readFile(std::string(orv_fake::kFakeDataDir) + "/pkgenv/pkg1");
+  for (size_t at; (at = pkg2.find("/pkg1")) != std::string::npos;) pkg2.replace(at, 5, "/pkg2");
+  pkg2 += "EMAIL_ID=\"second@example.com\"\n";
+  ASSERT_TRUE(sb_->writeFile(std::string(orv_fake::kFakeDataDir) + "/pkgenv/pkg2", pkg2));
+  ASSERT_TRUE(sb_->makeDir("/usr/local/tarvos/run/pkg2"));
+  orv_sandbox::RunOptions o;
+  // Each monitor ends at its first sleep, after its start notification.
+  o.argv = {"/bin/sh", "-c",
+            rcwatchPath() + " pkg1 & " + rcwatchPath() + " pkg2 & wait"};
+  o.maxSleeps = 1;
+  orv_sandbox::RunResult r = sb_->run(o);
+  ASSERT_TRUE(r.exited()) << r.describe();
+  std::vector<FakeCall> mails = calls("sendmail");
+  ASSERT_EQ(mails.size(), 3u) << r.output;  // pkg2 has two addresses
+  std::multiset<std::string> got;
+  for (const FakeCall& m : mails) {
+    size_t to = m.input.find('\n');
+    size_t subject = m.input.find("Subject: ");
+    size_t pkg = m.input.find("Package Name                     : ");
+    ASSERT_NE(pkg, std::string::npos);
+    got.insert(m.input.substr(0, to) + " | " + m.input.substr(subject, m.input.find('\n', subject) - subject) +
+               " | " + m.input.substr(pkg + 35, 4));
+  }
+  EXPECT_EQ(got, (std::multiset<std::string>{
+                     "To: ops@example.com | Subject: Orvanta Vexa Replication Monitor "
+                     "notification for  pkg1 package | pkg1",
+                     "To: ops@example.com | Subject: Orvanta Vexa Replication Monitor "
+                     "notification for  pkg2 package | pkg2",
+                     "To: second@example.com | Subject: Orvanta Vexa Replication Monitor "
+                     "notification for  pkg2 package | pkg2"}));
+  EXPECT_EQ(countMessages(messages(r.output), "Email notification sent successfully."), 2);
+}
+
+// A mail program that never returns is given 60 seconds; the mail counts
+// as failed and the monitor goes on with its other channels.
+TEST_F(RcwatchE2E, HungMailProgramIsBounded) {
+  channels("EMAIL SYSLOG");
+  ASSERT_TRUE(sb_->writeFile("/usr/local/orv-sandbox/sendmail/hang", "600\n"));
+  timeoutSeconds_ = 200;
   run(0);
-  EXPECT_EQ(sb_->readFile("/usr/local/victim"), "precious\n");
-  EXPECT_TRUE(calls("sendmail").empty());
-  EXPECT_EQ(countMessages(msgs_, "open_mail_msg_file: fopen of /tmp/tmpccemail.txt failed, Too "
-                                 "many levels of symbolic links\n"),
-            1);
+  EXPECT_TRUE(last_.exited()) << last_.describe();
+  EXPECT_GE(last_.elapsedMs, 59000);
+  EXPECT_LT(last_.elapsedMs, 120000);
+  EXPECT_EQ(countMessages(msgs_, "Error: /usr/sbin/sendmail did not end within 60 seconds; the "
+                                 "mail was not sent"),
+            1)
+      << last_.output;
   EXPECT_EQ(countMessages(msgs_, "Unable to send the Email notification. Check mail configuration"),
             1);
+  EXPECT_EQ(countMessages(msgs_, "SYSLOG notification sent successfully."), 1);
+  EXPECT_EQ(notices(syslog()).size(), 1u);
+}
+
+// A list of 40 addresses (far more than 1023 characters): every one gets
+// its mail.
+TEST_F(RcwatchE2E, FortyAddressesAllMailed) {
+  channels("EMAIL");
+  std::string list;
+  std::vector<std::string> addresses;
+  for (int i = 1; i <= 40; ++i) {
+    addresses.push_back("operator" + std::to_string(i) + "@replication-team.example.com");
+    list += (i > 1 ? " " : "") + addresses.back();
+  }
+  ASSERT_GT(list.size(), 1023u);
+  setAttr("EMAIL_ID", "\"" + list + "\"");
+  run(0);
+  std::vector<FakeCall> mails = calls("sendmail");
+  ASSERT_EQ(mails.size(), 40u);
+  for (size_t i = 0; i < 40; ++i) {
+    const std::string to = "To: " + addresses[i] + "\n";
+    EXPECT_EQ(mails[i].input.compare(0, to.size(), to), 0) << i;
+    EXPECT_EQ(sb_->readFile("/usr/local/orv-sandbox/sendmail/" + std::to_string(i + 1) + ".rcpt"),
+              addresses[i] + "\n");
+  }
+  EXPECT_EQ(countMessages(msgs_, "Email notification sent successfully."), 1);
+}
+
+// SIGTERM while an array command hangs: the monitor kills it, removes its
+// files and ends with 0.
+TEST_F(RcwatchE2E, SigtermEndsTheMonitorCleanly) {
+  scenario_.array("arrB").addFault("hang", "showrcopy links", 2).seconds = 300;
+  run(0);  // settings in place
+  const std::string journal = sb_->hostPath(std::string(arraysim::kDefaultDir) + "/journal");
+  EXPECT_TRUE(scenario_.save(sb_->hostPath(arraysim::kDefaultDir)));
+  orv_sandbox::RunOptions o;
+  o.argv = {rcwatchPath(), kPackage};
+  o.maxSleeps = 50;
+  bool sent = false;
+  std::vector<std::string> packageFiles;
+  o.onPoll = [&](int pid) {
+    if (sent) return;
+    std::ifstream in(journal);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (all.find("\t-1\t") == std::string::npos) return;
+    packageFiles = sb_->listDir(kPackageDir);
+    kill(pid, SIGTERM);
+    sent = true;
+  };
+  orv_sandbox::RunResult r = sb_->run(o);
+  ASSERT_TRUE(r.exited()) << r.describe();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_LT(r.elapsedMs, 60000);
+  EXPECT_FALSE(packageFiles.empty());  // the pass had its files
+  EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
+  EXPECT_EQ(countMessages(messages(r.output), "INFO: Monitor stopped by signal 15."), 1)
+      << r.output;
+}
+
+// A step of the wall clock while replication is stopped moves neither the
+// RPO notice nor the time it reports; only the notice's time of day is the
+// stepped one.
+TEST_F(RcwatchE2E, ClockStepDoesNotMoveTheRpoNotice) {
+  setAttr("RCVEXA_RPO_THRESHOLD", "1");
+  scenario_ = stoppedPair(scenario_);
+  for (long step : {0L, -3600L, 7200L}) {
+    SCOPED_TRACE(step);
+    std::vector<std::string> env;
+    if (step != 0) env.push_back("VTIME_STEP=2:" + std::to_string(step));
+    run(6, env);
+    std::vector<Notice> rpo;
+    for (const Notice& n : notices(syslog()))
+      if (n.message.compare(0, 41, "Orvanta Vexa RPO Monitor for the package ") == 0)
+        rpo.push_back(n);
+    ASSERT_EQ(rpo.size(), 1u);
+    // Pass 1 records the stop, pass 4 (90 s later) is the first beyond 60 s.
+    EXPECT_EQ(rpo[0].time, timeAt(kStartSeconds + 4 * 30 + step));
+    EXPECT_NE(rpo[0].message.find("has been stopped for 1 minutes and 30 seconds.\n"),
+              std::string::npos)
+        << rpo[0].message;
+  }
 }
 
 TEST_F(RcwatchE2E, EventCommandResults) {

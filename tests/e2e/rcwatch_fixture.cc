@@ -218,6 +218,7 @@ orv_sandbox::RunResult RcwatchE2E::run(int passes, const std::vector<std::string
   options.argv = {rcwatchPath(), kPackage};
   options.maxSleeps = passes + 1;
   lastPasses_ = passes;
+  options.timeoutSeconds = timeoutSeconds_;
   options.vtimeLog = kVtimeLog;
   sb_->remove(kVtimeLog);
   options.env = env;

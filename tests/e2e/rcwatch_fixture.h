@@ -97,6 +97,7 @@ class RcwatchE2E : public ::testing::Test {
   std::vector<std::string> attrs_;
   std::string clusterView_ = "name=clu1\nnode=nodeA\nnode=nodeB\n";
   int interval_ = 30;  // written as the parameter file unless 0
+  int timeoutSeconds_ = 60;  // real time a run may take
   std::string configParams_;  // replaces the parameter file when set
   std::string metricsDir_;    // MetricsDir line added to the parameter file
   std::map<int, std::string> steps_;  // pass -> scenario text

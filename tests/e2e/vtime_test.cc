@@ -1,5 +1,6 @@
 // The virtual-time shim: every kind of sleep returns at once and moves the
-// wall clock by exactly the requested time; the monotonic clock stays real.
+// wall clock and the monotonic clock by exactly the requested time; a
+// configured step moves the wall clock only; CLOCK_BOOTTIME stays real.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -73,9 +74,28 @@ TEST_F(VtimeTest, EverySleepAdvancesEveryWallClock) {
       EXPECT_EQ(f[clock][1] - f[clock][0], c.advance) << c.mode << " " << clock;
     }
     ASSERT_EQ(f["monotonic_ms"].size(), 1u);
+    EXPECT_EQ(f["monotonic_ms"][0], c.advance * 1000) << c.mode;
+    ASSERT_EQ(f["boottime_ms"].size(), 1u);
     // Every case but the last asks for 7 s or more; a loaded machine may
     // be slow, but not that slow.
-    EXPECT_LT(f["monotonic_ms"][0], 5000) << c.mode << ": the sleep was real";
+    EXPECT_LT(f["boottime_ms"][0], 5000) << c.mode << ": the sleep was real";
+  }
+}
+
+// An NTP-like step: the wall clock jumps at the chosen sleep, the
+// monotonic clock only advances by what was slept.
+TEST_F(VtimeTest, StepMovesTheWallClockOnly) {
+  struct Case {
+    const char* step;
+    long long wall;
+  } cases[] = {{"2:7200", 7200}, {"1:-3600,3:60", -3540}, {"9:100", 0}, {"junk", 0}};
+  for (const Case& c : cases) {
+    ProcessResult r = probe({"loop", "10", "3"}, {std::string("VTIME_STEP=") + c.step});
+    ASSERT_EQ(r.exitCode, 0) << c.step << ": " << r.describe();
+    auto f = fields(r.output);
+    ASSERT_EQ(f["time"].size(), 2u) << r.output;
+    EXPECT_EQ(f["time"][1] - f["time"][0], 30 + c.wall) << c.step;
+    EXPECT_EQ(f["monotonic_ms"][0], 30000) << c.step;
   }
 }
 

@@ -97,10 +97,15 @@ TEST_F(OrvUtilFiles, CreateDirCreatesEveryMissingParent) {
       {plain + "/sub", 0, {}},
       {at511, 1, {at511}},
   };
+  mode_t oldMask = umask(0);
   for (const Case& c : cases) {
     EXPECT_EQ(OrvUtil::createDir(c.path.c_str()), c.result) << c.path;
     for (const std::string& d : c.dirs) EXPECT_TRUE(isDir(d)) << d;
   }
+  umask(oldMask);
+  struct stat made;
+  ASSERT_EQ(stat(dir.file("a/b").c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0755u);  // not group-writable
   EXPECT_EQ(at511.size(), 511u);
   std::string tooLong = at511 + "f";
   EXPECT_EQ(OrvUtil::createDir(tooLong.c_str()), 0);

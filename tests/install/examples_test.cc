@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "objectdb/catalogue.h"
+#include "foundation/util.h"
 #include "objectdb/config_commands.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
@@ -51,16 +52,20 @@ class ExampleAttributes : public ::testing::Test {
     char tmpl[] = "/tmp/orv_examples_XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
-    const std::string command = "cat '" + kAttributes + "'" +
-                                OrvConfigCommands::attributeFilter() + " >" + dir_ +
-                                "/config_data";
-    ASSERT_EQ(system(command.c_str()), 0) << command;
-    loaded_ = db_.loadConfigData(dir_.c_str());
+    loaded_ = db_.loadConfigText(dir_.c_str(), extract());
     db_.updateValuesByContext("ORV");
   }
-  void TearDown() override {
-    unlink((dir_ + "/config_data").c_str());
-    rmdir(dir_.c_str());
+  void TearDown() override { rmdir(dir_.c_str()); }
+
+  // The filter's output, read from the pipe as the loader does.
+  static OrvString extract() {
+    const std::string command =
+        "cat '" + kAttributes + "'" + OrvConfigCommands::attributeFilter();
+    OrvString text;
+    int rc = -1;
+    EXPECT_EQ(OrvUtil::runShCmdCapture(command.c_str(), text, &rc), 1);
+    EXPECT_EQ(rc, 0) << command;
+    return text;
   }
 
   std::string dir_;
@@ -120,11 +125,7 @@ TEST_F(ExampleAttributes, NodesOfBothSitesFindTheirSite) {
   };
   for (const Case& c : cases) {
     OrvObjectDb db;
-    const std::string command = "cat '" + kAttributes + "'" +
-                                OrvConfigCommands::attributeFilter() + " >" + dir_ +
-                                "/config_data";
-    ASSERT_EQ(system(command.c_str()), 0);
-    ASSERT_EQ(db.loadConfigData(dir_.c_str()), 1);
+    ASSERT_EQ(db.loadConfigText(dir_.c_str(), extract()), 1);
     db.updateValuesByContext("ORV");
     EXPECT_EQ(db.getDataCenter(c.node), c.result) << c.node;
     OrvString site;

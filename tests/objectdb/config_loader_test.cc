@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/util.h"
 #include "objectdb/config_commands.h"
 #include "objectdb/orv_object_db.h"
 #include "tests/objectdb/test_support.h"
@@ -50,12 +51,11 @@ const char kSample[] =
 
 TEST(ConfigLoaderTest, ReadsTheExtractIntoTheOrvContext) {
   TempDir dir;
-  dir.write("config_data", kSample);
   OrvObjectDb db;
   std::string log;
-  log = capturedLog([&] { EXPECT_EQ(db.loadConfigData(dir.path().c_str()), 1); });
+  log = capturedLog([&] { EXPECT_EQ(db.loadConfigText(dir.path().c_str(), kSample), 1); });
   EXPECT_EQ(log.find("Error"), std::string::npos) << log;
-  EXPECT_FALSE(dir.exists("config_data")) << "the extract does not outlive the load";
+  EXPECT_TRUE(dir.list().empty()) << "the extract never becomes a file";
 
   // Nothing is current before the context is activated.
   int n = 0;
@@ -92,28 +92,34 @@ TEST(ConfigLoaderTest, ReadsTheExtractIntoTheOrvContext) {
 
 TEST(ConfigLoaderTest, UnknownAttributeEndsTheLoad) {
   TempDir dir;
-  dir.write("config_data",
-            "DC1_STORAGE_SYSTEM_NAME arrayA\n"
-            "DC1_STORAGE_SYSTEM_NAM arrayB\n"
-            "DC2_STORAGE_SYSTEM_NAME arrayC\n");
+  const char extract[] =
+      "DC1_STORAGE_SYSTEM_NAME arrayA\n"
+      "DC1_STORAGE_SYSTEM_NAM arrayB\n"
+      "DC2_STORAGE_SYSTEM_NAME arrayC\n";
   OrvObjectDb db;
-  const std::string log = capturedLog([&] { EXPECT_EQ(db.loadConfigData(dir.path().c_str()), 0); });
+  const std::string log =
+      capturedLog([&] { EXPECT_EQ(db.loadConfigText(dir.path().c_str(), extract), 0); });
   EXPECT_TRUE(logged(log, "Error: Object name [DC1_STORAGE_SYSTEM_NAM] not found ")) << log;
-  EXPECT_FALSE(dir.exists("config_data"));
   EXPECT_EQ(valueSetCount(db, "DC1_STORAGE_SYSTEM_NAME"), 1);
   EXPECT_EQ(valueSetCount(db, "DC2_STORAGE_SYSTEM_NAME"), 0);
 }
 
-TEST(ConfigLoaderTest, MissingExtract) {
+// An empty extract (no attribute printed) loads the two values of the
+// context and nothing else; a file planted at the old extract's name is
+// neither read nor removed.
+TEST(ConfigLoaderTest, EmptyExtractAndPlantedDataFile) {
   TempDir dir;
+  dir.write("config_data", "AUTO_NONCURDATA 1\n");
   OrvObjectDb db;
-  const std::string log = capturedLog([&] { EXPECT_EQ(db.loadConfigData(dir.path().c_str()), 0); });
-  EXPECT_TRUE(logged(log, "Could not open file [" + dir.path() + "/config_data]")) << log;
+  capturedLog([&] { EXPECT_EQ(db.loadConfigText(dir.path().c_str(), ""), 1); });
+  EXPECT_EQ(valueSetCount(db, "PackageName"), 1);
+  EXPECT_EQ(valueSetCount(db, "AUTO_NONCURDATA"), 0);
+  EXPECT_TRUE(dir.exists("config_data"));
 }
 
 TEST(ConfigLoaderTest, EmptyPackageDirIsRefusedBeforeAnyFileAccess) {
   OrvObjectDb db;
-  const std::string log = capturedLog([&] { EXPECT_EQ(db.loadConfigData(""), 0); });
+  const std::string log = capturedLog([&] { EXPECT_EQ(db.loadConfigText("", kSample), 0); });
   EXPECT_TRUE(logged(log, "Could not retrieve the package name details.")) << log;
   EXPECT_EQ(log.find("config_data"), std::string::npos) << log;
   EXPECT_EQ(valueSetCount(db, "PackageName"), 0);
@@ -123,10 +129,14 @@ TEST(ConfigLoaderTest, EmptyPackageDirIsRefusedBeforeAnyFileAccess) {
 TEST(ConfigLoaderTest, RepeatedNamesAndRepeatedLoads) {
   TempDir dir;
   OrvObjectDb db;
-  dir.write("config_data", "RESYNC_WAIT_TIMEOUT 10\nRESYNC_WAIT_TIMEOUT 20\n");
-  capturedLog([&] { EXPECT_EQ(db.loadConfigData(dir.path().c_str()), 1); });
-  dir.write("config_data", "RESYNC_WAIT_TIMEOUT 30");  // no final line feed
-  capturedLog([&] { EXPECT_EQ(db.loadConfigData(dir.path().c_str()), 1); });
+  capturedLog([&] {
+    EXPECT_EQ(db.loadConfigText(dir.path().c_str(),
+                                "RESYNC_WAIT_TIMEOUT 10\nRESYNC_WAIT_TIMEOUT 20\n"),
+              1);
+  });
+  // No final line feed.
+  capturedLog(
+      [&] { EXPECT_EQ(db.loadConfigText(dir.path().c_str(), "RESYNC_WAIT_TIMEOUT 30"), 1); });
   EXPECT_EQ(valueSetCount(db, "RESYNC_WAIT_TIMEOUT"), 3);
   EXPECT_EQ(valueSetCount(db, "PackageName"), 2);
   EXPECT_EQ(activated(db, "RESYNC_WAIT_TIMEOUT"), "10");  // the first one counts
@@ -136,9 +146,10 @@ TEST(ConfigLoaderTest, LinesLongerThanOneReadStayWhole) {
   TempDir dir;
   std::string nodes;
   for (int i = 0; i < 300; ++i) nodes += " node" + std::to_string(i) + ".site.example";
-  dir.write("config_data", "DC1_NODE_LIST" + nodes + "\nDC2_NODE_LIST nodeZ\n");
+  const std::string extract = "DC1_NODE_LIST" + nodes + "\nDC2_NODE_LIST nodeZ\n";
   OrvObjectDb db;
-  const std::string log = capturedLog([&] { EXPECT_EQ(db.loadConfigData(dir.path().c_str()), 1); });
+  const std::string log = capturedLog(
+      [&] { EXPECT_EQ(db.loadConfigText(dir.path().c_str(), extract.c_str()), 1); });
   EXPECT_EQ(log.find("Error"), std::string::npos) << log;
   db.updateValuesByContext("ORV");
   OrvObject* obj = nullptr;
@@ -172,11 +183,12 @@ TEST(ConfigLoaderTest, CommandLines) {
   EXPECT_STREQ(OrvConfigCommands::packageDirCommand("pkg1").getValue(),
                ". /etc/tarvos.conf; val1=`/usr/local/tarvos/bin/tvgetpkgenv pkg1 | grep "
                "VKR_PKG_DIR  | cut -d '=' -f 2 | tr -d '\"'`;echo \"$val1\"");
+  // The extract is read from the pipe: no redirection into a file.
   EXPECT_STREQ(
-      OrvConfigCommands::attributeCommand("pkg1", "/srv/pkg1/config_data").getValue(),
+      OrvConfigCommands::attributeCommand("pkg1").getValue(),
       "/usr/local/tarvos/bin/tvgetpkgenv pkg1 | grep -e ^RCVEXA -e ^VKR | grep -v CLUSTER_TYPE | "
       "sed 's/^RCVEXA_//' | grep -v VKR_PKG_DIR | sed 's/=/ /' | sed 's/\"//g' | sed "
-      "'s/NO_TIMEOUT/-1/' | sed 's/no_timeout/-1/' 1>/srv/pkg1/config_data");
+      "'s/NO_TIMEOUT/-1/' | sed 's/no_timeout/-1/'");
 }
 
 // The attribute filter, run for real on what the cluster manager prints,
@@ -194,12 +206,15 @@ TEST(ConfigLoaderTest, FilterPipelineFeedsTheLoader) {
             "RCVEXA_RESYNC_WAIT_TIMEOUT=\"NO_TIMEOUT\"\n"
             "RCVEXA_DC2_STORAGE_SYSTEM_NAME=\n"
             "OTHER_SETTING=1\n");
-  const std::string command = "cat '" + dir.file("attributes") + "'" +
-                              OrvConfigCommands::attributeFilter() + " 1>'" +
-                              dir.file("config_data") + "'";
-  ASSERT_EQ(system(command.c_str()), 0) << command;
+  const std::string command =
+      "cat '" + dir.file("attributes") + "'" + OrvConfigCommands::attributeFilter();
+  OrvString extract;
+  int rc = -1;
+  ASSERT_EQ(OrvUtil::runShCmdCapture(command.c_str(), extract, &rc), 1);
+  ASSERT_EQ(rc, 0) << command;
   OrvObjectDb db;
-  const std::string log = capturedLog([&] { EXPECT_EQ(db.loadConfigData(dir.path().c_str()), 1); });
+  const std::string log =
+      capturedLog([&] { EXPECT_EQ(db.loadConfigText(dir.path().c_str(), extract), 1); });
   EXPECT_EQ(log.find("Error"), std::string::npos) << log;
   EXPECT_EQ(activated(db, "DC1_NODE_LIST"), "node1,node2");
   EXPECT_EQ(activated(db, "DC2_NODE_LIST"), "nodeC");
@@ -212,9 +227,9 @@ TEST(ConfigLoaderTest, FilterPipelineFeedsTheLoader) {
 
   // The lower-case word is replaced as well.
   dir.write("attributes", "RCVEXA_RESYNC_WAIT_TIMEOUT=no_timeout\n");
-  ASSERT_EQ(system(command.c_str()), 0);
+  ASSERT_EQ(OrvUtil::runShCmdCapture(command.c_str(), extract, &rc), 1);
   OrvObjectDb lower;
-  capturedLog([&] { EXPECT_EQ(lower.loadConfigData(dir.path().c_str()), 1); });
+  capturedLog([&] { EXPECT_EQ(lower.loadConfigText(dir.path().c_str(), extract), 1); });
   EXPECT_EQ(activated(lower, "RESYNC_WAIT_TIMEOUT"), "-1");
 }
 

@@ -3,6 +3,7 @@
 #ifndef TESTS_OBJECTDB_TEST_SUPPORT_H_
 #define TESTS_OBJECTDB_TEST_SUPPORT_H_
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "foundation/logger.h"
 
@@ -48,6 +50,18 @@ class TempDir {
   bool exists(const std::string& name) const {
     struct stat st;
     return stat(file(name).c_str(), &st) == 0;
+  }
+  // Entry names, "." and ".." left out.
+  std::vector<std::string> list() const {
+    std::vector<std::string> names;
+    DIR* d = opendir(path_.c_str());
+    if (d == nullptr) return names;
+    while (struct dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+    return names;
   }
 
  private:
