@@ -43,7 +43,10 @@ bool readAll(int fd, std::string& content) {
 }
 
 bool append(int fd, const std::string& text) {
-  if (lseek(fd, 0, SEEK_END) < 0) return false;
+  return lseek(fd, 0, SEEK_END) >= 0 && writeAll(fd, text);
+}
+
+bool writeAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
     ssize_t n = write(fd, text.data() + done, text.size() - done);

@@ -25,6 +25,8 @@ bool reset(int fd);
 bool readAll(int fd, std::string& content);
 // Appends text.
 bool append(int fd, const std::string& text);
+// Writes all of text at fd's offset (retrying short writes and EINTR).
+bool writeAll(int fd, const std::string& text);
 // Closes the descriptor of path; true when path was one of ours.
 bool forget(const std::string& path);
 // Removes every kept file (name and descriptor): the stop path.

@@ -82,15 +82,12 @@ int OrvUtil::runShCmdRcOnly(OrvString& command, int* rc, int skipCheck) {
   // The command redirects its own output; whatever it still prints is
   // read and dropped (a popen reader that closed at once would have ended
   // it with SIGPIPE).
-  orv_child::Spec spec;
-  spec.command = command.getValue();
-  spec.capture = true;
-  orv_child::Result r;
-  if (!orv_child::run(spec, &r)) {
+  OrvString dropped;
+  int status = -1;
+  if (!runShCmdCapture(command, dropped, &status)) {
     *rc = -1;
     return 0;
   }
-  int status = r.rawStatus;
   if (status == -1 || !WIFEXITED(status)) {
     *rc = -1;
     return 0;

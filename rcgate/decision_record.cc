@@ -14,6 +14,7 @@
 #include "array/command_record.h"
 #include "controller/orv_rc_vexa.h"
 #include "foundation/logger.h"
+#include "foundation/temp_files.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "rcgate/decision_store.h"
@@ -155,17 +156,6 @@ std::string oneLine(const std::string& text) {
   return out;
 }
 
-bool writeAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 void removeStaleTemporaries(int dirFd, const std::vector<std::string>& names) {
   const time_t now = time(nullptr);
   for (const std::string& name : names) {
@@ -177,19 +167,9 @@ void removeStaleTemporaries(int dirFd, const std::vector<std::string>& names) {
 }
 
 std::vector<std::string> temporaries(int dirFd) {
-  std::vector<std::string> names;
-  const int copy = dup(dirFd);
-  if (copy < 0) return names;
-  DIR* dir = fdopendir(copy);
-  if (dir == nullptr) {
-    close(copy);
-    return names;
-  }
-  rewinddir(dir);  // the copy shares its position with every other copy
-  while (struct dirent* e = readdir(dir))
-    if (startsWith(e->d_name, kTemporaryPrefix)) names.push_back(e->d_name);
-  closedir(dir);
-  return names;
+  return orv_decisions::namesIn(dirFd, [](const std::string& name) {
+    return startsWith(name, kTemporaryPrefix);
+  });
 }
 
 }  // namespace
@@ -369,7 +349,7 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
   }
   // Written and flushed before the rename: the name only ever shows a
   // whole record.
-  bool ok = writeAll(fd, body) && fsync(fd) == 0;
+  bool ok = orv_temp::writeAll(fd, body) && fsync(fd) == 0;
   int err = errno;
   if (close(fd) != 0 && ok) {
     ok = false;

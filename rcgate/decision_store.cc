@@ -283,7 +283,7 @@ bool isRecordName(const std::string& name) {
          name.compare(suffix, 5, ".json") == 0 && allDigits(name, 21, suffix - 21);
 }
 
-std::vector<std::string> listRecords(int dirFd) {
+std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::string&)>& keep) {
   std::vector<std::string> names;
   const int copy = dup(dirFd);
   if (copy < 0) return names;
@@ -292,14 +292,16 @@ std::vector<std::string> listRecords(int dirFd) {
     close(copy);
     return names;
   }
-  rewinddir(dir);
+  rewinddir(dir);  // the copy shares its position with every other copy
   while (struct dirent* e = readdir(dir)) {
-    if (isRecordName(e->d_name)) names.push_back(e->d_name);
+    if (keep(e->d_name)) names.push_back(e->d_name);
   }
   closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
+
+std::vector<std::string> listRecords(int dirFd) { return namesIn(dirFd, isRecordName); }
 
 bool readAt(int dirFd, const std::string& name, std::string& text, std::string& why) {
   const int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);

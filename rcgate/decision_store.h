@@ -16,6 +16,7 @@
 #define RCGATE_DECISION_STORE_H_
 
 #include <ctime>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,8 @@ int openDir(const std::string& packageDir, bool create, std::string& why);
 std::string recordName(time_t startSec, int startMs, long pid);
 bool isRecordName(const std::string& name);
 // The record names in dirFd, oldest first.
+// The names in the directory for which keep() holds, sorted.
+std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::string&)>& keep);
 std::vector<std::string> listRecords(int dirFd);
 
 // Reads a whole record: through dirFd (no link followed), or by path (the
