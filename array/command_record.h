@@ -2,10 +2,10 @@
 // for rcgate's decision record.
 //
 // Off until enable(1): rcwatch runs for months and must not collect.  The
-// runner of array commands opens one Scope per command; when the scope ends
-// it notes the command line (as built, before the output redirection), its
-// exit status and how long it ran.  Array and access path are read back from
-// the line's access prefix (see OrvVexaUtil::accessPrefix).
+// runner of array commands notes each command once, when it has ended or
+// was refused (exit status -1 then); array and access path come from the
+// runner, or are read back from the line's access prefix (see
+// OrvVexaUtil::accessPrefix) when the runner was handed a whole line.
 
 #ifndef ARRAY_COMMAND_RECORD_H_
 #define ARRAY_COMMAND_RECORD_H_
@@ -25,22 +25,8 @@ class OrvCommandRecord {
     long durationMs = 0;
   };
 
-  // Held across one run of a command.  exitStatus may be the caller's own
-  // variable: a command that never started leaves it as it was, and is
-  // noted with -1.
-  class Scope {
-   public:
-    Scope(const OrvString& command, int* exitStatus);
-    ~Scope();
-    Scope(const Scope&) = delete;
-    Scope& operator=(const Scope&) = delete;
-
-   private:
-    std::string command_;
-    int* exitStatus_;
-    int callerStatus_;
-    long startMs_;
-  };
+  // Keeps e when recording is on; an empty array is filled from the line.
+  static void note(const Entry& e);
 
   static void enable(int on);
   static int enabled();

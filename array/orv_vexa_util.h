@@ -246,6 +246,8 @@ class OrvVexaUtil {
   static int runOnArray(CommandRun& run, OrvString& outputFile, int* exitStatus);
   // Called once for every array command that ended, with its result.
   static void commandEnded(const CommandRun& run);
+  // Notes the command for the decision record (also one that was refused).
+  static void noteCommand(const CommandRun& run);
   static int runProbe(const OrvString& command, OrvString& output, int* status);
   static int waitForTaskEnd(const OrvString& system,
                             const OrvString& passwordFile,

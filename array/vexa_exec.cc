@@ -101,11 +101,22 @@ int OrvVexaUtil::setUpAccess(const OrvString& system, const OrvString& passwordF
   return 1;
 }
 
+void OrvVexaUtil::noteCommand(const CommandRun& run) {
+  OrvCommandRecord::Entry e;
+  e.array = run.array.getValue();
+  e.path = run.path;
+  e.command = run.line.getValue();
+  e.exitStatus = run.exitStatus;
+  e.durationMs = run.durationMs;
+  OrvCommandRecord::note(e);
+}
+
 // The one place where the result of an array command is known.
 void OrvVexaUtil::commandEnded(const CommandRun& run) {
   std::string step = run.text.getValue();
   if (run.array.getLength() > 0) step += std::string(" on ") + run.array.getValue();
   orv_guard::noteStep(step);
+  noteCommand(run);
 }
 
 namespace {
@@ -131,16 +142,14 @@ int outputDescriptor(const OrvString& outputFile, bool* own) {
 }  // namespace
 
 int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitStatus) {
-  // Noted for the decision record once the command has ended (or was
-  // refused, with -1).
-  OrvCommandRecord::Scope record(run.line, exitStatus);
   // Same contract with and without a bound: the first word must be
-  // executable.
+  // executable.  A refused command is still noted (exit status -1).
   OrvString first(run.line);
   const char* word = first.strTok(" ", 1);
   if (word == nullptr || !OrvUtil::checkExecutable(word)) {
     logger_->log("Error: File [%s] not found or does not have execute permissions.",
                  word != nullptr ? word : "");
+    noteCommand(run);
     return 0;
   }
   bool own = false;
@@ -149,6 +158,7 @@ int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitSta
     logger_->log("Error: Output file [%s] is not a regular file of this run; the command was "
                  "not run",
                  outputFile.getValue());
+    noteCommand(run);
     return 0;
   }
   // As the shell's ">" did: the file holds this command's output only.
@@ -158,6 +168,7 @@ int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitSta
   if (own) close(fd);
   if (!started) {
     *exitStatus = -1;
+    noteCommand(run);
     return 0;
   }
 
