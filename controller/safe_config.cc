@@ -51,6 +51,14 @@ std::vector<OrvUnsafeValue> orvUnsafeConfigValues(const OrvObjectDb& db) {
   return found;
 }
 
+std::vector<const char*> orvCommandLineAttributes() {
+  std::vector<const char*> names;
+  for (const SiteNames& site : kSites)
+    for (const char* attribute : {site.name, site.user, site.group, site.target})
+      names.push_back(attribute);
+  return names;
+}
+
 int orvFirstUnsafeConfigValue(const OrvObjectDb& db, OrvUnsafeValue* found) {
   std::vector<OrvUnsafeValue> all = orvUnsafeConfigValues(db);
   if (all.empty()) return 0;

@@ -29,4 +29,7 @@ std::vector<OrvUnsafeValue> orvUnsafeConfigValues(const OrvObjectDb& db);
 // The first of them into *found: 1, or 0 when every value is safe.
 int orvFirstUnsafeConfigValue(const OrvObjectDb& db, OrvUnsafeValue* found);
 
+// The attributes checked, in the order above (catalogue names).
+std::vector<const char*> orvCommandLineAttributes();
+
 #endif  // CONTROLLER_SAFE_CONFIG_H_

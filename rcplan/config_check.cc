@@ -70,12 +70,6 @@ const char* const kRequired[] = {
     "DC1_RC_VOLUME_GROUP",     "DC2_RC_VOLUME_GROUP",     "DC1_RC_TARGET_FOR_DC2",
     "DC2_RC_TARGET_FOR_DC1"};
 
-// The values that end up inside array command lines.
-const char* const kSiteValues[] = {
-    "DC1_STORAGE_SYSTEM_NAME", "DC2_STORAGE_SYSTEM_NAME", "DC1_STORAGE_SYSTEM_USER",
-    "DC2_STORAGE_SYSTEM_USER", "DC1_RC_VOLUME_GROUP",     "DC2_RC_VOLUME_GROUP",
-    "DC1_RC_TARGET_FOR_DC2",   "DC2_RC_TARGET_FOR_DC1"};
-
 // The settings with a restricted set of values, as the programs read them.
 struct ValueRule {
   const char* name;
@@ -273,7 +267,7 @@ void checkNames(const std::vector<AttributeLine>& lines, FirstLines& first, Chec
 // check.
 std::vector<OrvUnsafeValue> unsafeSiteValues(const FirstLines& first) {
   OrvObjectDb db;
-  for (const char* name : kSiteValues) {
+  for (const char* name : orvCommandLineAttributes()) {
     const std::string value = stringValue(first, name);
     if (!value.empty()) db.setStrValByName(name, value.c_str());
   }

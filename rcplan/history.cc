@@ -16,15 +16,6 @@ namespace {
 
 const int kExitUnreadable = 1;
 
-std::string localTime(time_t t) {
-  struct tm local;
-  char text[40];
-  if (localtime_r(&t, &local) == nullptr ||
-      strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local) == 0)
-    return "?";
-  return text;
-}
-
 std::string duration(long long ms) {
   char text[40];
   if (ms < 60000) {
@@ -54,6 +45,14 @@ struct Row {
 };
 
 }  // namespace
+
+std::string recordLocalTime(time_t t, const char* format) {
+  struct tm local;
+  char text[64];
+  if (localtime_r(&t, &local) == nullptr || strftime(text, sizeof(text), format, &local) == 0)
+    return "?";
+  return text;
+}
 
 int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   int count = kDefaultHistory;
@@ -108,7 +107,7 @@ int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ost
       rows.push_back({{name, "", "", "", ""}, "unreadable record: " + why});
       continue;
     }
-    rows.push_back({{localTime(r.startTime), r.node.empty() ? "-" : r.node,
+    rows.push_back({{recordLocalTime(r.startTime, "%Y-%m-%d %H:%M:%S"), r.node.empty() ? "-" : r.node,
                      r.hasAction ? r.action : "-", std::to_string(r.exitCode),
                      duration(r.durationMs)},
                     r.exitCode == 0 || r.exitCode == 3 ? "" : r.reason});

@@ -18,6 +18,7 @@
 #ifndef RCPLAN_RECORDS_CLI_H_
 #define RCPLAN_RECORDS_CLI_H_
 
+#include <ctime>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@
 namespace rcplan {
 
 const int kDefaultHistory = 20;
+
+// A record's start time in local time, in strftime's format; "?" when it
+// cannot be shown.
+std::string recordLocalTime(time_t t, const char* format);
 
 // args: what follows the option.
 int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

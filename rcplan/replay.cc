@@ -57,15 +57,6 @@ bool applyInput(OrvObject& object, const orv_decisions::InputValue& value, std::
   return false;
 }
 
-std::string localTime(time_t t) {
-  struct tm local;
-  char text[48];
-  if (localtime_r(&t, &local) == nullptr ||
-      strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S %Z", &local) == 0)
-    return "?";
-  return text;
-}
-
 }  // namespace
 
 int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -84,7 +75,7 @@ int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   out << "Replay of " << file << ": rcgate " << record.programVersion << ", package "
       << record.package << " on " << (record.node.empty() ? "?" : record.node) << " (site "
-      << (record.site.empty() ? "?" : record.site) << ") at " << localTime(record.startTime)
+      << (record.site.empty() ? "?" : record.site) << ") at " << recordLocalTime(record.startTime, "%Y-%m-%d %H:%M:%S %Z")
       << ", exit code " << record.exitCode << ".\n";
   if (!record.hasInputs) {
     out << "Error: " << file << ": the run ended in its " << record.endedIn
