@@ -13,6 +13,7 @@
 
 #include "array/command_record.h"
 #include "controller/orv_rc_vexa.h"
+#include "foundation/atomic_file.h"
 #include "foundation/logger.h"
 #include "foundation/temp_files.h"
 #include "objectdb/orv_object.h"
@@ -331,39 +332,24 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
   }
   const std::string name =
       orv_decisions::recordName(d_->startSec, d_->startMs, static_cast<long>(getpid()));
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
-    temporary = std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-" +
-                std::to_string(attempt);
-    fd = openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                0600);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    why = std::string("cannot create a file in [") + packageDir + "/" + orv_decisions::kDirName +
-          "]: " + std::strerror(errno);
-    close(dirFd);
-    logger->log("Warning: Decision record not written: %s", why.c_str());
-    return 0;
-  }
   // Written and flushed before the rename: the name only ever shows a
   // whole record.
-  bool ok = orv_temp::writeAll(fd, body) && fsync(fd) == 0;
-  int err = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok && renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    unlinkat(dirFd, temporary.c_str(), 0);
+  orv_files::AtomicStep failed = orv_files::kCreateTemporary;
+  const int err = orv_files::writeAtomically(
+      dirFd, name,
+      [](int attempt) {
+        return std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-" +
+               std::to_string(attempt);
+      },
+      10, body, 0600, &failed);
+  if (err != 0) {
     close(dirFd);
-    logger->log("Warning: Decision record not written: cannot write [%s/%s/%s]: %s",
-                packageDir.c_str(), orv_decisions::kDirName, name.c_str(), std::strerror(err));
+    if (failed == orv_files::kCreateTemporary)
+      logger->log("Warning: Decision record not written: cannot create a file in [%s/%s]: %s",
+                  packageDir.c_str(), orv_decisions::kDirName, std::strerror(err));
+    else
+      logger->log("Warning: Decision record not written: cannot write [%s/%s/%s]: %s",
+                  packageDir.c_str(), orv_decisions::kDirName, name.c_str(), std::strerror(err));
     return 0;
   }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "controller/orv_rc_vexa.h"
+#include "foundation/atomic_file.h"
 #include "foundation/logger.h"
 #include "objectdb/orv_object_db.h"
 #include "rcwatch/monitor.h"
@@ -80,17 +81,6 @@ long microsecondsSince(const struct timespec& start) {
   clock_gettime(CLOCK_MONOTONIC, &now);
   long us = (now.tv_sec - start.tv_sec) * 1000000L + (now.tv_nsec - start.tv_nsec) / 1000;
   return us < 0 ? 0 : us;
-}
-
-int writeAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? errno : EIO;
-    done += static_cast<size_t>(n);
-  }
-  return 0;
 }
 
 std::string statusText(const char* name) {
@@ -209,39 +199,19 @@ int writeMetricsFile(const std::string& dir, const std::string& name, const std:
   int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd < 0) return errno;
 
-  step = "create a temporary file";
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = "." + name + "." + std::to_string(getpid()) + "." + std::to_string(++serial) + ".tmp";
-    fd = openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    const int err = errno;
-    close(dirFd);
-    return err;
-  }
-
-  int err = 0;
-  if ((err = writeAll(fd, text)) != 0) {
-    step = "write the temporary file";
-  } else if (fchmod(fd, 0644) != 0) {
-    err = errno;
-    step = "set the mode of the temporary file";
-  } else if (fsync(fd) != 0) {
-    err = errno;
-    step = "sync the temporary file";
-  }
-  if (close(fd) != 0 && err == 0) {
-    err = errno;
-    step = "close the temporary file";
-  }
-  if (err == 0 && renameat(dirFd, temp.c_str(), dirFd, name.c_str()) != 0) {
-    err = errno;
-    step = "rename the temporary file";
-  }
-  if (err != 0) unlinkat(dirFd, temp.c_str(), 0);
+  static const char* const kSteps[] = {"create a temporary file", "write the temporary file",
+                                       "set the mode of the temporary file",
+                                       "sync the temporary file", "close the temporary file",
+                                       "rename the temporary file"};
+  orv_files::AtomicStep failed = orv_files::kCreateTemporary;
+  const int err = orv_files::writeAtomically(
+      dirFd, name,
+      [&name](int) {
+        return "." + name + "." + std::to_string(getpid()) + "." + std::to_string(++serial) +
+               ".tmp";
+      },
+      100, text, 0644, &failed);
+  if (err != 0) step = kSteps[failed];
   close(dirFd);
   return err;
 }

@@ -543,13 +543,13 @@ std::vector<int> descendants(int pid) {
   }
   if (d != nullptr) closedir(d);
   std::vector<int> out;
-  std::vector<int> todo = {pid};
-  while (!todo.empty()) {
-    int p = todo.back();
-    todo.pop_back();
+  std::vector<int> unvisited = {pid};
+  while (!unvisited.empty()) {
+    int p = unvisited.back();
+    unvisited.pop_back();
     for (int c : children[p]) {
       out.push_back(c);
-      todo.push_back(c);
+      unvisited.push_back(c);
     }
   }
   return out;
