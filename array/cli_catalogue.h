@@ -8,7 +8,7 @@
 #include "array/orv_vexa_util.h"
 
 struct OrvCliCommand {
-  enum Fill { kFillNone, kFillGroup, kFillTargetGroup, kFillTask };
+  enum Fill { kFillNone, kFillGroup, kFillTargetGroup };
   e_CLI_CMD_OPTION option;
   const char* text;        // with %s placeholders
   int longForm;            // 1: group overload, 0: array-wide overload

@@ -99,7 +99,6 @@ int OrvVexaUtil::cliCommandText(e_CLI_CMD_OPTION option, int longForm,
   // Fill the %s placeholders in the catalogue's order.
   const OrvString* fills[2] = {nullptr, nullptr};
   int nfill = 0;
-  OrvString emptyTask;
   switch (cmd->fill) {
     case OrvCliCommand::kFillGroup:
       fills[nfill++] = &group;
@@ -107,9 +106,6 @@ int OrvVexaUtil::cliCommandText(e_CLI_CMD_OPTION option, int longForm,
     case OrvCliCommand::kFillTargetGroup:
       fills[nfill++] = &target;
       fills[nfill++] = &group;
-      break;
-    case OrvCliCommand::kFillTask:
-      fills[nfill++] = &emptyTask;  // the short overload has no task id
       break;
     default:
       break;
