@@ -1,4 +1,5 @@
-// Parsing of one line of the package attribute extract "config_data".
+// Parsing of one line of the package attribute extract (the filtered
+// output of the cluster manager's attribute command, read from its pipe).
 //
 // Each line reads: attribute name, a blank, the value text, e.g.
 // "DC1_NODE_LIST node1.sitea node2" or "RESYNC_WAIT_TIMEOUT -1".  A '#'
