@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "rcgate/decision_store.h"
+#include "records/decision_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -7,7 +7,7 @@
 #include "controller/orv_rc_vexa.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
-#include "rcgate/decision_record.h"
+#include "records/decision_record.h"
 #include "rules/orv_rule_db.h"
 
 const char kOrvBeginMessage[] = "Begin Orvanta with Vexa Remote Copy..";

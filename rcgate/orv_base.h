@@ -11,7 +11,7 @@
 // Exit codes: 0 and 3 the package may start here, 2 not on this node,
 // 1 not at all (an action result outside 0..4 is passed through).
 // A run of jxOrvStart() that gets past stage 1 leaves a decision record in
-// the package directory (rcgate/decision_record.h); the stages called one
+// the package directory (records/decision_record.h); the stages called one
 // by one (rcplan's dry run) leave none.
 
 #ifndef RCGATE_ORV_BASE_H_

@@ -5,8 +5,8 @@
 #include <ctime>
 
 #include "objectdb/orv_object_db.h"
-#include "rcgate/decision_record.h"
-#include "rcgate/decision_store.h"
+#include "records/decision_record.h"
+#include "records/decision_store.h"
 #include "rcplan/rcplan_cli.h"
 #include "rcplan/records_cli.h"
 

@@ -1,4 +1,4 @@
-// rcplan's view of rcgate's decision records (rcgate/decision_record.h).
+// rcplan's view of rcgate's decision records (records/decision_record.h).
 //
 //   rcplan --history PKG [N]   the newest N records (default 20) of package
 //                              PKG on this node, oldest first, one aligned

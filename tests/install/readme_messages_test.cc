@@ -16,7 +16,7 @@ namespace {
 
 const std::string kSource = ORV_SOURCE_DIR;
 const char* const kProductDirs[] = {"foundation", "objectdb", "rules", "array",
-                                    "controller", "rcgate",   "rcwatch", "rcplan"};
+                                    "controller", "records", "rcgate",   "rcwatch", "rcplan"};
 
 std::string readText(const std::string& path) {
   std::ifstream in(path);

@@ -1,4 +1,4 @@
-#include "rcgate/decision_record.h"
+#include "records/decision_record.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,7 +18,7 @@
 #include "foundation/temp_files.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
-#include "rcgate/decision_store.h"
+#include "records/decision_store.h"
 #include "rules/orv_condition.h"
 #include "rules/orv_rule_db.h"
 

@@ -1,5 +1,5 @@
 // OrvDecisionRecord: what one rcgate run decided, and on what, kept as a
-// JSON file in the package directory's "decisions" (rcgate/decision_store.h)
+// JSON file in the package directory's "decisions" (records/decision_store.h)
 // for rcplan --history and --replay.
 //
 // The driver creates one at the start of a run and tells it each stage it
@@ -22,8 +22,8 @@
 // "discovery", "decision", "takeover"), reason (one line, for a refused
 // start), exit_code.
 
-#ifndef RCGATE_DECISION_RECORD_H_
-#define RCGATE_DECISION_RECORD_H_
+#ifndef RECORDS_DECISION_RECORD_H_
+#define RECORDS_DECISION_RECORD_H_
 
 #include <memory>
 #include <string>
@@ -81,4 +81,4 @@ std::vector<std::string> orvRuleTableObjects(const OrvRuleDb& rules);
 // that context was made current.
 std::string orvConfiguredPackageDir(OrvObjectDb& db);
 
-#endif  // RCGATE_DECISION_RECORD_H_
+#endif  // RECORDS_DECISION_RECORD_H_

@@ -1,6 +1,6 @@
 // The decision records of a package: the directory "decisions" inside the
 // package directory, one JSON file per rcgate run.  Shared by rcgate, which
-// writes them (rcgate/decision_record.h), and rcplan, which lists and
+// writes them (records/decision_record.h), and rcplan, which lists and
 // replays them.
 //
 // The package directory may be writable by the application's user, so the
@@ -12,8 +12,8 @@
 // A record is named after its start, "YYYYMMDDTHHMMSS.mmmZ-PID.json" (UTC),
 // so the order of the names is the order of the runs.
 
-#ifndef RCGATE_DECISION_STORE_H_
-#define RCGATE_DECISION_STORE_H_
+#ifndef RECORDS_DECISION_STORE_H_
+#define RECORDS_DECISION_STORE_H_
 
 #include <ctime>
 #include <functional>
@@ -92,4 +92,4 @@ bool parseIsoTime(const std::string& text, time_t& out);
 
 }  // namespace orv_decisions
 
-#endif  // RCGATE_DECISION_STORE_H_
+#endif  // RECORDS_DECISION_STORE_H_

@@ -1,4 +1,4 @@
-#include "rcgate/decision_store.h"
+#include "records/decision_store.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "rcgate/decision_store.h"
+#include "records/decision_store.h"
 
 namespace {
 
