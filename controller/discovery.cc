@@ -77,6 +77,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   int rc = 0;
   localAnswered = 1;
   remoteAnswered = 1;
+  localRoleRead = 0;
 
   bool localWarned = false;
   // Neither group listing could be used: both sides are named as when their
@@ -116,6 +117,8 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
         !setStatus("StatusAutoRecover", local.autoRecover)) {
       localRead = 0;
       noteProblem(report, file, -1, 1, 1, 0, warningNumber, problem);
+    } else {
+      localRoleRead = 1;
     }
     fillRCVGVirtualVolumeStatus(local);
   }

@@ -192,6 +192,10 @@ class OrvRCVexa {
   // discovery).  Output that did not parse still counts as an answer.
   int localArrayAnswered() const { return localAnswered; }
   int remoteArrayAnswered() const { return remoteAnswered; }
+  // Whether the last discovery read the local group's role from the local
+  // array's own listing (StatusLocalReplicationRole holds it); 0 when that
+  // listing failed or did not parse, and the object keeps an older value.
+  int localRoleReadAgain() const { return localRoleRead; }
   // The shared wait clock: seconds on orv_guard::monotonicSeconds(), 0
   // until the first wait.
   time_t getWaitStartTime() const { return waitStartTime; }
@@ -289,6 +293,7 @@ class OrvRCVexa {
   OrvString remoteTarget;
   int localAnswered = 0;
   int remoteAnswered = 0;
+  int localRoleRead = 0;
 };
 
 #endif  // CONTROLLER_ORV_RC_VEXA_H_

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "foundation/force_flag.h"
 #include "foundation/util.h"
 #include "objectdb/catalogue.h"
 
@@ -178,7 +179,7 @@ int OrvObjectDb::getDeviceGroupName(OrvString& name, int report) {
   return 0;
 }
 
-int OrvObjectDb::setForceFlag() {
+int OrvObjectDb::setForceFlag(orv_force::Outcome* outcome) {
   OrvObject* dirObject = nullptr;
   if (!getObjectByName("VKR_PKG_DIR", dirObject, 1)) return 0;
   if (dirObject->getType() != STRING_TYPE) {
@@ -190,18 +191,17 @@ int OrvObjectDb::setForceFlag() {
     log_->log("Error: Object Name [%s] value not set.", "VKR_PKG_DIR");
     return 0;
   }
-  std::string marker(dirObject->getStrValue().getValue());
-  if (marker.empty() || marker.back() != '/') marker += '/';
-  marker += "/FORCEFLAG";
-  if (access(marker.c_str(), F_OK) == 0) {
+  // A force flag is consumed by the start-up that sees it.
+  const orv_force::Outcome found =
+      orv_force::inspect(dirObject->getStrValue().getValue(), true);
+  if (outcome != nullptr) *outcome = found;
+  if (found.state == orv_force::kCounts) {
     log_->log("INFO: Force flag is set; user has enabled startup action.");
     if (!setStrValByName("StatusForceFlag", "yes")) return 0;
-    // A force flag is consumed by the start-up that sees it.
-    OrvUtil::OrvUnlink(marker.c_str());
-  } else if (!setStrValByName("StatusForceFlag", "no")) {
-    return 0;
+    return 1;
   }
-  return 1;
+  if (found.state == orv_force::kIgnored) log_->log("%s", orv_force::ignoredWarning(found.path).c_str());
+  return setStrValByName("StatusForceFlag", "no") ? 1 : 0;
 }
 
 int OrvObjectDb::setApplicationStartup() {

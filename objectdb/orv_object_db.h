@@ -25,6 +25,10 @@
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_type.h"
 
+namespace orv_force {
+struct Outcome;
+}
+
 class OrvObjectDb {
  public:
   // Builds the catalogue; good := 1.
@@ -68,8 +72,10 @@ class OrvObjectDb {
   // Reads the string object "DeviceGroup" (not in the catalogue).
   int getDeviceGroupName(OrvString& name, int report = 1);
   // StatusForceFlag := "yes" and the marker file consumed when
-  // VKR_PKG_DIR/FORCEFLAG exists, else "no".  1 when set, 0 on error.
-  int setForceFlag();
+  // VKR_PKG_DIR/FORCEFLAG is a flag that counts (foundation/force_flag.h),
+  // else "no" (with a Warning for one that does not count).  outcome, when
+  // given, receives what was found.  1 when set, 0 on error.
+  int setForceFlag(orv_force::Outcome* outcome = nullptr);
   // ApplicationStartup := "resyncwait" when RESYNC_WAIT_TIMEOUT is not 0,
   // "fastfailback" when it is 0.  1 when set.
   int setApplicationStartup();

@@ -15,11 +15,10 @@ namespace {
 
 // A stop signal: no command was started after it; the files go, and the
 // line names the last array step, so an operator knows where it stopped.
+// The run's decision record says the same.
 void stopGate(int signal) {
   orv_temp::removeAll();
-  Logger::getInstance()->log(
-      "Error: Stopped by signal %d after step [%s]; the storage may need attention.", signal,
-      orv_guard::lastStep().c_str());
+  OrvBase::stopRun(signal);
   fflush(nullptr);
   _exit(1);
 }
@@ -35,8 +34,12 @@ int main(int argc, char** argv) {
     exitCode = driver->jxOrvStart(argc, argv);
     if (driver->badArgs()) driver->clUsage();
   }
-  // A signal after the last command still ends the run as stopped.
-  orv_guard::checkpoint();
+  // Every array command has ended and been answered for (a signal during
+  // one stops the run when it ends): what the arrays did stands, and so
+  // does the exit code the record already holds.
+  if (orv_guard::stopSignal() != 0)
+    Logger::getInstance()->log("INFO: Signal %d arrived after the last array step; the result stands.",
+                               orv_guard::stopSignal());
   driver.reset();
   return exitCode;
 }

@@ -2,20 +2,30 @@
 
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <cstdio>
 
 #include "controller/orv_rc_vexa.h"
+#include "foundation/force_flag.h"
+#include "foundation/process_guard.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "records/decision_record.h"
 #include "rules/orv_rule_db.h"
+#include "rcgate/start_lock.h"
 
 const char kOrvBeginMessage[] = "Begin Orvanta with Vexa Remote Copy..";
 const char kOrvEndMessage[] = "End of Orvanta with Vexa Remote Copy..";
+const char kOrvForceFlagUsedUp[] =
+    "INFO: A FORCEFLAG file was present and has been used up; it does not allow a start in "
+    "this state.";
 const char kOrvManualIntervention[] =
     "Error: MANUAL INTERVENTION NECESSARY. Orvanta does not recognize the "
     "current status of the Jx Vexa Remote Copy volume group.Orvanta cannot "
     "perform automatic storage preparation for this package.";
+
+OrvBase* OrvBase::running = nullptr;
 
 OrvBase::OrvBase()
     : objectDb(nullptr),
@@ -27,6 +37,7 @@ OrvBase::OrvBase()
       controller(nullptr) {}
 
 OrvBase::~OrvBase() {
+  if (running == this) running = nullptr;
   record.reset();
   delete objectDb;
   objectDb = nullptr;
@@ -38,6 +49,7 @@ OrvBase::~OrvBase() {
 }
 
 int OrvBase::jxOrvStart(int argc, char** argv) {
+  running = this;
   record.reset(new OrvDecisionRecord);
   if (earlySetups(argc, argv) != 0) {
     // No configuration, so no package directory to keep a record in.
@@ -46,6 +58,12 @@ int OrvBase::jxOrvStart(int argc, char** argv) {
     return 2;
   }
   record->notePackage(argv[1]);
+  recordStarted = true;
+  if (!takeStartLock(argv[1])) {
+    finishRecord(1);
+    logger->log("%s", kOrvEndMessage);
+    return 1;
+  }
   if (startUpInit() != 0) {
     finishRecord(1);
     logger->log("%s", kOrvEndMessage);
@@ -57,13 +75,60 @@ int OrvBase::jxOrvStart(int argc, char** argv) {
   return r;
 }
 
+bool OrvBase::takeStartLock(const std::string& package) {
+  // A name that is no safe word has no configuration either; stage 2
+  // refuses it before any array is asked.
+  if (package.empty() || package.find_first_not_of(
+                             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-") !=
+                             std::string::npos)
+    return true;
+  long holder = 0;
+  std::string why;
+  char line[512];
+  switch (orv_start_lock::take(package, holder, why)) {
+    case orv_start_lock::kHeld:
+      return true;
+    case orv_start_lock::kBusy:
+      snprintf(line, sizeof(line),
+               "Error: Another start of package [%s] is in progress (process %ld); this start is "
+               "refused.",
+               package.c_str(), holder);
+      break;
+    case orv_start_lock::kFailed:
+      snprintf(line, sizeof(line),
+               "Error: Cannot take the start lock of package [%s]: %s; this start is refused.",
+               package.c_str(), why.c_str());
+      break;
+  }
+  logger->log("%s", line);
+  if (record) record->noteReason(line);
+  return false;
+}
+
+void OrvBase::stopRun(int signal) {
+  char line[1024];
+  snprintf(line, sizeof(line),
+           "Error: Stopped by signal %d after step [%s]; the storage may need attention.", signal,
+           orv_guard::lastStep().c_str());
+  OrvBase* run = running;
+  if (run != nullptr && run->record) run->record->noteReason(line);
+  Logger::getInstance()->log("%s", line);
+  // The record of a run stopped half way tells where it stopped; one that
+  // never got past the attribute read has no package directory to go to.
+  if (run != nullptr && run->record && run->objectDb != nullptr && run->recordStarted)
+    run->finishRecord(1);
+}
+
 std::string OrvBase::recordDir() const {
   if (packageDir.getLength() > 0) return packageDir.getValue();
   return objectDb != nullptr ? orvConfiguredPackageDir(*objectDb) : "";
 }
 
 void OrvBase::finishRecord(int exitCode) {
-  if (!record) return;
+  if (!record || !recordStarted) {
+    record.reset();
+    return;
+  }
   record->finish(*objectDb, controller, recordDir(), exitCode);
   record.reset();
 }
@@ -129,15 +194,12 @@ int OrvBase::startUpInit() {
   }
 
   if (forceFlagCheck) {
-    objectDb->setForceFlag();
-    if (record) {
-      OrvString flag;
-      OrvString dir;
-      const bool found = objectDb->getStrValByName("StatusForceFlag", flag, 0) && flag == "yes";
-      objectDb->getStrValByName("VKR_PKG_DIR", dir, 0);
-      const OrvString path = dir + "/FORCEFLAG";
-      record->noteForceFlag(found, found && access(path.getValue(), F_OK) != 0);
-    }
+    orv_force::Outcome flag;
+    objectDb->setForceFlag(&flag);
+    forceFlagConsumed = flag.consumed;
+    if (record)
+      record->noteForceFlag(flag.state == orv_force::kCounts, flag.consumed,
+                            flag.state == orv_force::kIgnored);
   }
   objectDb->setApplicationStartup();
 
@@ -184,15 +246,45 @@ int OrvBase::takeoverAndReport() {
     controller->caGetVolumeStates(1);
     if (record) record->noteStateAfter(*objectDb, *ruleDb);
     controller->displayConfigs(1);
+    if (!localHalfWritable()) {
+      if (forceFlagConsumed) logger->log("%s", kOrvForceFlagUsedUp);
+      logger->log("Package is not allowed to start up");
+      return 1;
+    }
     logger->log("Package is allowed to start up");
     return r;
   }
+  // The refusal's text names the FORCEFLAG as missing; one was there.
+  if (forceFlagConsumed) logger->log("%s", kOrvForceFlagUsedUp);
   if (r == 2) {
     logger->log("Package is not allowed to start up on this node");
     return 2;
   }
   logger->log("Package is not allowed to start up");
   return r;
+}
+
+bool OrvBase::localHalfWritable() {
+  // An array may refuse an operation and still exit 0: the listing read
+  // after the takeover is what the package gets.  One that could not be
+  // read leaves the decision as it was, so a transient error does not
+  // block a failover that did happen.
+  OrvString role;
+  if (!controller->localRoleReadAgain() ||
+      !objectDb->getStrValByName("StatusLocalReplicationRole", role, 0))
+    return true;
+  if (strcasecmp(role.getValue(), "Secondary") != 0 &&
+      strcasecmp(role.getValue(), "Secondary-Rev") != 0)
+    return true;
+  OrvString group = controller->getLocalGroup();
+  char line[1024];
+  snprintf(line, sizeof(line),
+           "Error: After the takeover the local Remote Copy volume group [%s] has the role "
+           "[%s]; the package is not started on it.",
+           group.getValue(), role.getValue());
+  logger->log("%s", line);
+  if (record) record->noteReason(line);
+  return false;
 }
 
 void OrvBase::clUsage() {

@@ -66,9 +66,14 @@ class OrvBase {
   // Calls the stored action (or the fallback) and returns its result code.
   int executeTakeover();
   // The end of stage 3: executeTakeover(), then for 0 and 3 a second
-  // discovery and report; returns the exit code (4 becomes 0).
+  // discovery and report; returns the exit code (4 becomes 0; 1 when the
+  // local half is read back as Secondary or Secondary-Rev).
   int takeoverAndReport();
   void clUsage();
+
+  // The stop action of a run: logs the stop line (signal, last array step)
+  // and writes the decision record with it as the reason and exit code 1.
+  static void stopRun(int signal);
 
   // Read-only views for the dry-run tool and the tests.
   OrvObjectDb* getObjectDb() const { return objectDb; }
@@ -97,11 +102,20 @@ class OrvBase {
   // configuration load found when stage 2 ended before reading it.
   std::string recordDir() const;
   void finishRecord(int exitCode);
+  // Takes the package's start lock; false after the refusal's Error line.
+  bool takeStartLock(const std::string& package);
+  // False, after the Error line, when the state read after a takeover shows
+  // the local half in a role that cannot be written.
+  bool localHalfWritable();
+  bool forceFlagConsumed = false;  // this run used a FORCEFLAG up
+  bool recordStarted = false;  // past the attribute read: a record is due
+  static OrvBase* running;     // the run a stop signal ends
 };
 
 // The fixed texts of the run, shared with the dry-run tool.
 extern const char kOrvBeginMessage[];
 extern const char kOrvEndMessage[];
 extern const char kOrvManualIntervention[];
+extern const char kOrvForceFlagUsedUp[];
 
 #endif  // RCGATE_ORV_BASE_H_

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controller/orv_rc_vexa.h"
+#include "foundation/force_flag.h"
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object_db.h"
@@ -33,9 +34,11 @@ std::string forceFlagPath(OrvObjectDb& db) {
 }
 
 int peekForceFlag(OrvObjectDb& db, const std::string& path) {
-  const bool present = !path.empty() && access(path.c_str(), F_OK) == 0;
-  if (!db.setStrValByName("StatusForceFlag", present ? "yes" : "no")) return -1;
-  return present ? 1 : 0;
+  // The same rule as the start's, on the same file: rcplan and rcgate agree.
+  const orv_force::State state = orv_force::inspect(textOf(db, "VKR_PKG_DIR"), false).state;
+  (void)path;
+  if (!db.setStrValByName("StatusForceFlag", state == orv_force::kCounts ? "yes" : "no")) return -1;
+  return state == orv_force::kCounts ? 1 : state == orv_force::kIgnored ? 2 : 0;
 }
 
 int runDryRun(const std::string& package, std::ostream& out) {
@@ -77,6 +80,9 @@ int runDryRun(const std::string& package, std::ostream& out) {
   if (flag == 1) {
     out << "FORCEFLAG file: present (" << flagPath << "), left in place; "
         << "the next rcgate start consumes it.\n";
+  } else if (flag == 2) {
+    out << orv_force::ignoredWarning(orv_force::inspect(textOf(db, "VKR_PKG_DIR"), false).path)
+        << "\nFORCEFLAG file: ignored; the decision is the one without it.\n";
   } else {
     out << "FORCEFLAG file: absent.\n";
   }

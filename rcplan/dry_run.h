@@ -38,9 +38,11 @@ int runDryRun(const std::string& package, std::ostream& out);
 // start-up does ('' when the object has no text value).
 std::string forceFlagPath(OrvObjectDb& db);
 
-// Sets "StatusForceFlag" to "yes" when the FORCEFLAG file exists, else
-// "no", without removing the file.  Returns 1 when the file is present,
-// 0 when it is absent, -1 when the object could not be set.
+// Sets "StatusForceFlag" to "yes" when the FORCEFLAG file counts (a
+// regular file owned by root, foundation/force_flag.h), else "no", without
+// removing the file.  Returns 1 when it counts, 2 when something is there
+// that does not count, 0 when it is absent, -1 when the object could not
+// be set.  path is only what the caller shows.
 int peekForceFlag(OrvObjectDb& db, const std::string& path);
 
 }  // namespace rcplan

@@ -1,6 +1,8 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 
@@ -39,10 +41,61 @@ bool parseCount(const std::string& text, int& n) {
   return n > 0;
 }
 
+const int kCells = 6;  // time, node, action, exit, force, duration
+const size_t kMinReasonWidth = 30;
+
 struct Row {
-  std::string cells[5];  // time, node, action, exit, duration
+  std::string cells[kCells];
   std::string reason;
 };
+
+// -, used (a flag counted and was consumed), ignored (not a regular file
+// owned by root).
+std::string forceCell(const orv_decisions::Record& r) {
+  if (r.forceFlagIgnored) return "ignored";
+  if (r.forceFlagConsumed || r.forceFlagFound) return "used";
+  return "-";
+}
+
+// The terminal's width (COLUMNS, else the terminal's own); 0 when the
+// output is no terminal: a file or a pipe gets each reason on one line.
+size_t lineWidth() {
+  const char* columns = getenv("COLUMNS");
+  int n = 0;
+  if (columns != nullptr && parseCount(columns, n) && n >= 40) return static_cast<size_t>(n);
+  struct winsize ws;
+  if (isatty(STDOUT_FILENO) && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col >= 40)
+    return ws.ws_col;
+  return 0;
+}
+
+// The reason whole, in lines of at most width characters, broken at blanks
+// (a word longer than that is cut).
+std::vector<std::string> wrap(const std::string& text, size_t width) {
+  std::vector<std::string> lines;
+  std::string line;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    std::string word = text.substr(at, end - at);
+    at = end + 1;
+    while (word.size() > width) {
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+      lines.push_back(word.substr(0, width));
+      word.erase(0, width);
+    }
+    if (word.empty()) continue;
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      lines.push_back(line);
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
 
 }  // namespace
 
@@ -97,37 +150,51 @@ int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
 
   std::vector<Row> rows;
-  rows.push_back({{"Start (local time)", "Node", "Action", "Exit", "Duration"}, "Reason"});
+  rows.push_back({{"Start (local time)", "Node", "Action", "Exit", "Force", "Duration"}, "Reason"});
   int unreadable = 0;
   for (const std::string& name : names) {
     std::string text;
     orv_decisions::Record r;
     if (!orv_decisions::readAt(dirFd, name, text, why) || !orv_decisions::parse(text, r, why)) {
       ++unreadable;
-      rows.push_back({{name, "", "", "", ""}, "unreadable record: " + why});
+      rows.push_back({{orv_decisions::printable(name), "", "", "", "", ""},
+                      orv_decisions::printable("unreadable record: " + why)});
       continue;
     }
-    rows.push_back({{recordLocalTime(r.startTime, "%Y-%m-%d %H:%M:%S"), r.node.empty() ? "-" : r.node,
-                     r.hasAction ? r.action : "-", std::to_string(r.exitCode),
-                     duration(r.durationMs)},
-                    r.exitCode == 0 || r.exitCode == 3 ? "" : r.reason});
+    // Texts from the arrays reach the terminal: no control character passes.
+    rows.push_back({{recordLocalTime(r.startTime, "%Y-%m-%d %H:%M:%S"),
+                     r.node.empty() ? "-" : orv_decisions::printable(r.node),
+                     r.hasAction ? orv_decisions::printable(r.action) : "-",
+                     std::to_string(r.exitCode), forceCell(r), duration(r.durationMs)},
+                    r.exitCode == 0 || r.exitCode == 3 ? "" : orv_decisions::printable(r.reason)});
   }
   close(dirFd);
 
-  size_t width[5] = {0, 0, 0, 0, 0};
+  size_t width[kCells] = {0, 0, 0, 0, 0, 0};
   for (const Row& row : rows)
-    for (int c = 0; c < 5; ++c) width[c] = std::max(width[c], row.cells[c].size());
+    for (int c = 0; c < kCells; ++c) width[c] = std::max(width[c], row.cells[c].size());
+  size_t reasonColumn = 0;
+  for (int c = 0; c < kCells; ++c) reasonColumn += width[c] + 2;
+  const size_t total = lineWidth();
+  const size_t reasonWidth = total == 0                                 ? std::string::npos
+                             : total > reasonColumn + kMinReasonWidth ? total - reasonColumn
+                                                                      : kMinReasonWidth;
   for (const Row& row : rows) {
     std::string line;
-    for (int c = 0; c < 5; ++c) {
+    for (int c = 0; c < kCells; ++c) {
       const std::string& cell = row.cells[c];
       // Exit codes and durations line up on the right.
       const std::string fill(width[c] - cell.size(), ' ');
-      line += (c >= 3 ? fill + cell : cell + fill) + "  ";
+      line += (c == 3 || c == 5 ? fill + cell : cell + fill) + "  ";
     }
-    line += row.reason;
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    out << line << "\n";
+    // The reason in full: continued under itself rather than cut.
+    const std::vector<std::string> reason = wrap(row.reason, reasonWidth);
+    for (size_t i = 0; i < reason.size() || i == 0; ++i) {
+      if (i > 0) line = std::string(reasonColumn, ' ');
+      if (i < reason.size()) line += reason[i];
+      while (!line.empty() && line.back() == ' ') line.pop_back();
+      out << line << "\n";
+    }
   }
   out.flush();
   return unreadable > 0 ? kExitUnreadable : kExitDecided;

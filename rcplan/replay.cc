@@ -70,15 +70,20 @@ int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
   std::string why;
   orv_decisions::Record record;
   if (!orv_decisions::readPath(file, text, why) || !orv_decisions::parse(text, record, why)) {
-    out << "Error: " << file << ": " << why << "\n";
+    out << "Error: " << orv_decisions::printable(file) << ": " << orv_decisions::printable(why)
+        << "\n";
     return kExitBadRecord;
   }
-  out << "Replay of " << file << ": rcgate " << record.programVersion << ", package "
-      << record.package << " on " << (record.node.empty() ? "?" : record.node) << " (site "
-      << (record.site.empty() ? "?" : record.site) << ") at " << recordLocalTime(record.startTime, "%Y-%m-%d %H:%M:%S %Z")
+  // Texts from the record (and so from the arrays) reach the terminal: no
+  // control character passes.
+  using orv_decisions::printable;
+  out << "Replay of " << printable(file) << ": rcgate " << printable(record.programVersion)
+      << ", package " << printable(record.package) << " on "
+      << (record.node.empty() ? "?" : printable(record.node)) << " (site "
+      << (record.site.empty() ? "?" : printable(record.site)) << ") at " << recordLocalTime(record.startTime, "%Y-%m-%d %H:%M:%S %Z")
       << ", exit code " << record.exitCode << ".\n";
   if (!record.hasInputs) {
-    out << "Error: " << file << ": the run ended in its " << record.endedIn
+    out << "Error: " << printable(file) << ": the run ended in its " << printable(record.endedIn)
         << " stage, before the rule table was evaluated; there is nothing to decide again.\n";
     return kExitBadRecord;
   }
@@ -87,12 +92,13 @@ int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
   for (const auto& input : record.inputs) {
     OrvObject* object = nullptr;
     if (!db.getObjectByName(input.first.c_str(), object, 0) || object == nullptr) {
-      out << "Error: " << file << ": rule input \"" << input.first
+      out << "Error: " << printable(file) << ": rule input \"" << printable(input.first)
           << "\" is not an object this program knows.\n";
       return kExitBadRecord;
     }
     if (!applyInput(*object, input.second, why)) {
-      out << "Error: " << file << ": rule input \"" << input.first << "\" " << why << ".\n";
+      out << "Error: " << printable(file) << ": rule input \"" << printable(input.first) << "\" "
+          << printable(why) << ".\n";
       return kExitBadRecord;
     }
   }
@@ -117,7 +123,7 @@ int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
 
   const std::string replayed = decided ? action.getValue() : "";
-  const std::string recorded = record.hasAction ? record.action : "";
+  const std::string recorded = record.hasAction ? printable(record.action) : "";
   const std::string shownRecorded = recorded.empty() ? "none (no rule matched)" : recorded;
   if (replayed == recorded) {
     out << "Recorded action: " << shownRecorded << "; the same decision.\n";

@@ -33,7 +33,9 @@ namespace {
 using json = nlohmann::ordered_json;
 
 const char* const kStageNames[] = {"start-up", "discovery", "decision", "takeover"};
-const size_t kMaxReason = 400;
+// Long enough for a refusal's whole text; bounded against a flood of array
+// output.
+const size_t kMaxReason = 2000;
 // A temporary file this old was left by a run that died before renaming it.
 const time_t kStaleTemporarySeconds = 3600;
 const char kTemporaryPrefix[] = ".tmp-";
@@ -183,6 +185,8 @@ struct OrvDecisionRecord::Data {
   std::string package;
   bool forceFound = false;
   bool forceConsumed = false;
+  bool forceIgnored = false;
+  std::string givenReason;  // set by the driver; else taken from the messages
   json inputs;  // null until noteInputs
   json matched = json::array();
   json action;
@@ -221,10 +225,13 @@ void OrvDecisionRecord::reached(Stage stage) { d_->stage = stage; }
 
 void OrvDecisionRecord::notePackage(const std::string& package) { d_->package = package; }
 
-void OrvDecisionRecord::noteForceFlag(bool found, bool consumed) {
+void OrvDecisionRecord::noteForceFlag(bool found, bool consumed, bool ignored) {
   d_->forceFound = found;
   d_->forceConsumed = consumed;
+  d_->forceIgnored = ignored;
 }
+
+void OrvDecisionRecord::noteReason(const std::string& text) { d_->givenReason = oneLine(text); }
 
 void OrvDecisionRecord::noteInputs(OrvObjectDb& db, const OrvRuleDb& rules) {
   d_->inputs = objectValues(db, rules);
@@ -253,6 +260,7 @@ void OrvDecisionRecord::noteStateAfter(OrvObjectDb& db, const OrvRuleDb& rules) 
 
 std::string OrvDecisionRecord::reason(int exitCode) const {
   if (exitCode == 0 || exitCode == 3) return "";
+  if (!d_->givenReason.empty()) return d_->givenReason;
   // The driver's own frame lines say nothing about why.
   auto frame = [](const std::string& m) {
     return startsWith(m, "Begin Orvanta") || startsWith(m, "End of Orvanta") ||
@@ -296,7 +304,8 @@ std::string OrvDecisionRecord::text(OrvObjectDb& db, const OrvRCVexa* controller
   } else {
     r["arrays"] = nullptr;
   }
-  r["force_flag"] = {{"found", d_->forceFound}, {"consumed", d_->forceConsumed}};
+  r["force_flag"] = {
+      {"found", d_->forceFound}, {"consumed", d_->forceConsumed}, {"ignored", d_->forceIgnored}};
   r["rule_inputs"] = d_->inputs;
   r["matched_conditions"] = d_->matched;
   r["action"] = d_->action;
@@ -330,8 +339,11 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
     logger->log("Warning: Decision record not written: %s", why.c_str());
     return 0;
   }
-  const std::string name =
-      orv_decisions::recordName(d_->startSec, d_->startMs, static_cast<long>(getpid()));
+  // Numbered in the order of writing: a wall clock stepped back must not
+  // make this record look older than the ones before it.
+  const std::string name = orv_decisions::recordName(
+      orv_decisions::nextSequence(orv_decisions::listRecords(dirFd)), d_->startSec, d_->startMs,
+      static_cast<long>(getpid()));
   // Written and flushed before the rename: the name only ever shows a
   // whole record.
   orv_files::AtomicStep failed = orv_files::kCreateTemporary;
@@ -353,9 +365,14 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
     return 0;
   }
 
-  std::vector<std::string> records = orv_decisions::listRecords(dirFd);
-  for (size_t i = 0; i + orv_decisions::kKeepRecords < records.size(); ++i)
+  const std::vector<std::string> records = orv_decisions::listRecords(dirFd);
+  size_t excess =
+      records.size() > orv_decisions::kKeepRecords ? records.size() - orv_decisions::kKeepRecords : 0;
+  for (size_t i = 0; i < records.size() && excess > 0; ++i) {
+    if (records[i] == name) continue;  // never the record just written
     unlinkat(dirFd, records[i].c_str(), 0);
+    --excess;
+  }
   removeStaleTemporaries(dirFd, temporaries(dirFd));
   close(dirFd);
   return 1;

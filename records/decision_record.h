@@ -6,14 +6,14 @@
 // reaches; the record collects the array commands sent (array/
 // command_record.h) and the run's messages meanwhile.  finish() writes it:
 // to a temporary file created through the directory's descriptor, then
-// renamed into place, so no reader ever sees half a record; the newest
-// kKeepRecords stay.  Writing can only fail with one "Warning: ..." line:
+// renamed into place, so no reader ever sees half a record; the
+// kKeepRecords written last stay (by sequence number, not by clock).  Writing can only fail with one "Warning: ..." line:
 // the decision and the exit code are never changed by it.
 //
 // Fields: record, record_version, program_version, start (UTC), duration_ms,
 // node, site, package, configuration (the package attributes used, by
 // their attribute names), arrays (local and remote: array, password file
-// path, group, target), force_flag {found, consumed}, rule_inputs (every
+// path, group, target), force_flag {found, consumed, ignored}, rule_inputs (every
 // object the rule table reads, as it was when the table was evaluated; null
 // when the run ended before), matched_conditions [{position, condition}],
 // action (null when none was chosen), commands [{array, path, command,
@@ -50,7 +50,13 @@ class OrvDecisionRecord {
   void reached(Stage stage);
   // The package argument ("PackageName" holds the context word by then).
   void notePackage(const std::string& package);
-  void noteForceFlag(bool found, bool consumed);
+  // ignored: a FORCEFLAG was there but did not count (not a regular file
+  // owned by root); it is left in place.
+  void noteForceFlag(bool found, bool consumed, bool ignored);
+  // The reason of a run whose end the driver explains itself (a stop
+  // signal, a group left secondary); it replaces the one taken from the
+  // messages.
+  void noteReason(const std::string& text);
   // Right before the table is evaluated: keeps the values of its objects.
   void noteInputs(OrvObjectDb& db, const OrvRuleDb& rules);
   // matched holds "position : condition" lines.

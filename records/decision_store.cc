@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
@@ -21,6 +22,9 @@ using nlohmann::json;
 // Far above any real record (a few kilobytes); stops a planted or damaged
 // file from filling the memory.
 const off_t kMaxRecordBytes = 16 * 1024 * 1024;
+
+const size_t kSequenceDigits = 10;
+const unsigned long long kMaxSequence = 9999999999ULL;
 
 std::string errorText(int err) { return std::strerror(err); }
 
@@ -264,23 +268,58 @@ int openDir(const std::string& packageDir, bool create, std::string& why) {
   return -1;
 }
 
-std::string recordName(time_t startSec, int startMs, long pid) {
+std::string recordName(unsigned long long sequence, time_t startSec, int startMs, long pid) {
   struct tm utc;
   char stamp[32];
   if (gmtime_r(&startSec, &utc) == nullptr ||
       strftime(stamp, sizeof(stamp), "%Y%m%dT%H%M%S", &utc) == 0)
     std::snprintf(stamp, sizeof(stamp), "00000000T000000");
+  char head[40];
+  std::snprintf(head, sizeof(head), "s%0*llu-", static_cast<int>(kSequenceDigits),
+                sequence > kMaxSequence ? kMaxSequence : sequence);
   char ms[8];
   std::snprintf(ms, sizeof(ms), "%03d", startMs < 0 || startMs > 999 ? 0 : startMs);
-  return std::string(stamp) + "." + ms + "Z-" + std::to_string(pid) + ".json";
+  return std::string(head) + stamp + "." + ms + "Z-" + std::to_string(pid) + ".json";
 }
 
-bool isRecordName(const std::string& name) {
-  // YYYYMMDDTHHMMSS.mmmZ-PID.json
+namespace {
+
+// YYYYMMDDTHHMMSS.mmmZ-PID.json from position at.
+bool isTimedName(const std::string& name, size_t at) {
   const size_t suffix = name.size() >= 5 ? name.size() - 5 : 0;
-  return name.size() > 26 && allDigits(name, 0, 8) && name[8] == 'T' && allDigits(name, 9, 6) &&
-         name[15] == '.' && allDigits(name, 16, 3) && name[19] == 'Z' && name[20] == '-' &&
-         name.compare(suffix, 5, ".json") == 0 && allDigits(name, 21, suffix - 21);
+  return name.size() > at + 26 && allDigits(name, at, 8) && name[at + 8] == 'T' &&
+         allDigits(name, at + 9, 6) && name[at + 15] == '.' && allDigits(name, at + 16, 3) &&
+         name[at + 19] == 'Z' && name[at + 20] == '-' && name.compare(suffix, 5, ".json") == 0 &&
+         allDigits(name, at + 21, suffix - at - 21);
+}
+
+bool isNumberedName(const std::string& name) {
+  return name.size() > kSequenceDigits + 2 && name[0] == 's' && allDigits(name, 1, kSequenceDigits) &&
+         name[kSequenceDigits + 1] == '-' && isTimedName(name, kSequenceDigits + 2);
+}
+
+}  // namespace
+
+bool isRecordName(const std::string& name) { return isNumberedName(name) || isTimedName(name, 0); }
+
+unsigned long long recordSequence(const std::string& name) {
+  if (!isNumberedName(name)) return 0;
+  return std::strtoull(name.substr(1, kSequenceDigits).c_str(), nullptr, 10);
+}
+
+unsigned long long nextSequence(const std::vector<std::string>& records) {
+  unsigned long long highest = 0;
+  for (const std::string& name : records) highest = std::max(highest, recordSequence(name));
+  return highest < kMaxSequence ? highest + 1 : kMaxSequence;
+}
+
+std::string printable(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) c = '?';
+  }
+  return out;
 }
 
 std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::string&)>& keep) {
@@ -301,7 +340,14 @@ std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::
   return names;
 }
 
-std::vector<std::string> listRecords(int dirFd) { return namesIn(dirFd, isRecordName); }
+std::vector<std::string> listRecords(int dirFd) {
+  std::vector<std::string> names = namesIn(dirFd, isRecordName);
+  // Old names (sequence 0) first, in name order; then by number.
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return recordSequence(a) < recordSequence(b);
+  });
+  return names;
+}
 
 bool readAt(int dirFd, const std::string& name, std::string& text, std::string& why) {
   const int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -371,6 +417,8 @@ bool parse(const std::string& text, Record& out, std::string& why) {
   Fields ff(*force, "field force_flag.");
   if (!ff.flag("found", out.forceFlagFound, why) || !ff.flag("consumed", out.forceFlagConsumed, why))
     return false;
+  // Records of earlier versions do not say; their flags always counted.
+  if (ff.find("ignored") != nullptr && !ff.flag("ignored", out.forceFlagIgnored, why)) return false;
 
   bool ok = true;
   f.optional("configuration", &json::is_object, "an object or null", ok, why);

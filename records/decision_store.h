@@ -9,8 +9,12 @@
 // user that nobody else may write.  Records are opened through it, again
 // without following links, and must be regular files.
 //
-// A record is named after its start, "YYYYMMDDTHHMMSS.mmmZ-PID.json" (UTC),
-// so the order of the names is the order of the runs.
+// A record is named "sNNNNNNNNNN-YYYYMMDDTHHMMSS.mmmZ-PID.json": a sequence
+// number one above the highest in the directory, then its start (UTC) and
+// the writer's pid.  The order of writing is the order of the sequence
+// numbers, whatever the wall clock did meanwhile.  Records of earlier
+// versions, named "YYYYMMDDTHHMMSS.mmmZ-PID.json", count as written before
+// every numbered one, in the order of their names.
 
 #ifndef RECORDS_DECISION_STORE_H_
 #define RECORDS_DECISION_STORE_H_
@@ -32,13 +36,22 @@ const size_t kKeepRecords = 100;
 // severity word).  create: make the directory (mode 0700) when missing.
 int openDir(const std::string& packageDir, bool create, std::string& why);
 
-// Name of a record of a run started at startSec + startMs (UTC) by pid.
-std::string recordName(time_t startSec, int startMs, long pid);
+// Name of record number sequence, of a run started at startSec + startMs
+// (UTC) by pid.
+std::string recordName(unsigned long long sequence, time_t startSec, int startMs, long pid);
 bool isRecordName(const std::string& name);
-// The record names in dirFd, oldest first.
+// The sequence number of a record name; 0 for a name of the older form.
+unsigned long long recordSequence(const std::string& name);
 // The names in the directory for which keep() holds, sorted.
 std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::string&)>& keep);
+// The record names in dirFd in the order they were written, oldest first.
 std::vector<std::string> listRecords(int dirFd);
+// The sequence number for the next record written into dirFd.
+unsigned long long nextSequence(const std::vector<std::string>& records);
+
+// A record's text as a terminal may show it: every control character
+// (array messages can carry escape sequences) becomes '?'.
+std::string printable(const std::string& text);
 
 // Reads a whole record: through dirFd (no link followed), or by path (the
 // file an operator named).  False with why.
@@ -71,6 +84,7 @@ struct Record {
   std::string package;
   bool forceFlagFound = false;
   bool forceFlagConsumed = false;
+  bool forceFlagIgnored = false;  // present, but not a root-owned regular file
   bool hasInputs = false;  // the run got as far as the decision
   std::vector<std::pair<std::string, InputValue>> inputs;
   std::vector<std::pair<int, std::string>> matched;

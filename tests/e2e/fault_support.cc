@@ -48,7 +48,8 @@ std::vector<std::string> changedOutside(const TreeSnapshot& before, const TreeSn
     if (old != before.end() && old->second == entry.second) continue;
     // A directory whose listing changed shows a new time; the entry that
     // changed it is reported on its own.
-    if (entry.second.compare(0, 6, std::to_string(S_IFDIR)) == 0 && old != before.end())
+    const std::string directory = std::to_string(S_IFDIR) + " ";
+    if (entry.second.compare(0, directory.size(), directory) == 0 && old != before.end())
       continue;
     bool allowed = false;
     for (const std::string& p : allowedPrefixes) allowed = allowed || under(entry.first, p);

@@ -67,10 +67,15 @@ TEST(DecisionRecordReader, ReadsWhatRcgateWrote) {
 }
 
 TEST(DecisionRecordNames, OnlyTheWritersNamesCountAsRecords) {
-  const std::string written = orv_decisions::recordName(1796803200, 7, 4321);
-  EXPECT_EQ(written, "20261209T080000.007Z-4321.json");
+  const std::string written = orv_decisions::recordName(42, 1796803200, 7, 4321);
+  EXPECT_EQ(written, "s0000000042-20261209T080000.007Z-4321.json");
+  EXPECT_EQ(orv_decisions::recordSequence(written), 42u);
   EXPECT_TRUE(orv_decisions::isRecordName(written));
+  EXPECT_TRUE(orv_decisions::isRecordName("20261209T080000.007Z-4321.json"));
+  EXPECT_EQ(orv_decisions::recordSequence("20261209T080000.007Z-4321.json"), 0u);
+  EXPECT_EQ(orv_decisions::printable("a\x1b[2Jb\tc\x7f"), "a?[2Jb?c?");
   for (const char* other : {".tmp-4321-0", "20261209T080000.007Z-.json", "notes.json",
+                            "s42-20261209T080000.007Z-4321.json",
                             "20261209T080000.007Z-4321.json.bak", "2026112XT080000.007Z-1.json"})
     EXPECT_FALSE(orv_decisions::isRecordName(other)) << other;
 }
