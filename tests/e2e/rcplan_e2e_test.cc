@@ -66,12 +66,21 @@ class RcplanDryRunTest : public ::testing::Test {
   }
 
   // A fresh sandbox with the scenario and, when asked, a FORCEFLAG file.
-  void install(const PackageScenario& s, bool forceFlag) {
+  // flag: 0 none, 1 root's FORCEFLAG, 2 one of uid 1000, 3 a link to a file
+  // of root's.
+  void install(const PackageScenario& s, int flag) {
     sb_.reset(new orv_sandbox::Sandbox);
     ASSERT_TRUE(sb_->ok()) << sb_->error();
     ASSERT_EQ(s.install(*sb_), "");
-    if (forceFlag) {
-      ASSERT_TRUE(sb_->writeFile(s.packageDir() + "/FORCEFLAG", "operator\n"));
+    putFlag(s, flag);
+  }
+  void putFlag(const PackageScenario& s, int flag) {
+    const std::string path = s.packageDir() + "/FORCEFLAG";
+    if (flag == 1 || flag == 2) ASSERT_TRUE(sb_->writeFile(path, "operator\n"));
+    if (flag == 2) ASSERT_EQ(chown(sb_->hostPath(path).c_str(), 1000, 1000), 0);
+    if (flag == 3) {
+      ASSERT_TRUE(sb_->writeFile("/usr/local/rootfile", "x\n"));
+      ASSERT_EQ(symlink("/usr/local/rootfile", sb_->hostPath(path).c_str()), 0);
     }
   }
 
@@ -101,10 +110,14 @@ TEST_F(RcplanDryRunTest, DecidesAsRcgateWithoutActingOrConsumingTheForceFlag) {
     const char* what;
     const char* node;
     std::function<void(PackageScenario&)> situation;
-    bool forceFlag;
+    int forceFlag;  // as install() takes it
     const char* action;  // '' when no rule matches
     int exitCode;
   } cases[] = {
+      {"site B lost, force flag of another user", "nodea1", siteBLost, 2,
+       "ca_takeover_stop_datacenter_no_auto", 0},
+      {"site B lost, force flag a link", "nodea1", siteBLost, 3,
+       "ca_takeover_stop_datacenter_no_auto", 0},
       {"healthy pair, primary site", "nodea1", nullptr, false, "ca_takeover_nop", 0},
       {"planned switch-over to site B", "nodeb1", nullptr, false,
        "ca_takeover_stoprcvg_reverse_startrcvg", 0},
@@ -136,17 +149,22 @@ TEST_F(RcplanDryRunTest, DecidesAsRcgateWithoutActingOrConsumingTheForceFlag) {
     EXPECT_EQ(plan.exitCode, c.exitCode) << plan.output;
     const std::string chosen = lineAfter(plan.output, kActionPrefix);
     EXPECT_EQ(chosen, *c.action ? c.action : "-") << plan.output;
-    EXPECT_NE(plan.output.find(c.forceFlag ? "FORCEFLAG file: present (" : "FORCEFLAG file: absent."),
+    const std::string ignored = "Warning: FORCEFLAG [" + flag +
+                                "] is ignored: it is not a regular file owned by root.";
+    EXPECT_NE(plan.output.find(c.forceFlag == 1   ? "FORCEFLAG file: present ("
+                               : c.forceFlag == 0 ? "FORCEFLAG file: absent."
+                                                  : ignored.c_str()),
               std::string::npos)
         << plan.output;
     // The flag is part of the decision shown, and nothing else happened.
     if (*c.action) {
-      EXPECT_EQ(plan.output.find(" : StatusForceFlag = yes\n") != std::string::npos, c.forceFlag)
+      EXPECT_EQ(plan.output.find(" : StatusForceFlag = yes\n") != std::string::npos,
+                c.forceFlag == 1)
           << plan.output;
     } else {
       EXPECT_NE(plan.output.find(kManual), std::string::npos) << plan.output;
     }
-    EXPECT_EQ(sb_->exists(flag), c.forceFlag);
+    EXPECT_EQ(sb_->exists(flag), c.forceFlag != 0);
     EXPECT_FALSE(journal(*sb_).entries.empty());
     expectOnlyQueries();
     const std::vector<std::string> expectedFiles =
@@ -170,7 +188,9 @@ TEST_F(RcplanDryRunTest, DecidesAsRcgateWithoutActingOrConsumingTheForceFlag) {
       EXPECT_EQ(called, "-") << gate.output;
       EXPECT_GE(findMessage(messages(gate.output), kManual), 0) << gate.output;
     }
-    EXPECT_FALSE(sb_->exists(flag));
+    // A flag that does not count is warned about and left in place.
+    EXPECT_EQ(findMessage(messages(gate.output), ignored) >= 0, c.forceFlag >= 2) << gate.output;
+    EXPECT_EQ(sb_->exists(flag), c.forceFlag >= 2);
   }
 }
 
@@ -376,10 +396,13 @@ TEST_F(RcplanDryRunTest, HistoryListsTheRecordsAndReplayDecidesAgain) {
   PackageScenario lost;
   siteBLost(lost);
   ASSERT_EQ(lost.install(*sb_), "");
+  putFlag(lost, 2);
   ASSERT_EQ(run(rcgatePath(), {"pkgora"}).exitCode, 1);
   PackageScenario nowhere;
   nowhere.node = "nodec9";
   ASSERT_EQ(nowhere.install(*sb_), "");
+  sb_->remove(nowhere.packageDir() + "/FORCEFLAG");  // the ignored one stays
+  putFlag(nowhere, 1);
   ASSERT_EQ(run(rcgatePath(), {"pkgora"}).exitCode, 1);
 
   orv_sandbox::RunResult r = run(rcplanPath(), {"--history", "pkgora"});
@@ -388,22 +411,54 @@ TEST_F(RcplanDryRunTest, HistoryListsTheRecordsAndReplayDecidesAgain) {
   ASSERT_EQ(rows.size(), 4u) << r.output;
   const size_t exitEnd = rows[0].find("Exit") + 4;
   ASSERT_NE(rows[0].find("Start (local time)"), std::string::npos) << r.output;
-  const char* const expected[][3] = {
-      {"nodea1", "ca_takeover_nop", ""},
+  const size_t forceAt = rows[0].find("Force");
+  const char* const expected[][4] = {
+      {"nodea1", "ca_takeover_nop", "", "-"},
       {"nodea1", "ca_takeover_stop_datacenter_no_auto",
        "Error: The Remote Copy link is down and data in the local storage system may not be "
-       "current."},
-      {"nodec9", " - ", "ERROR: System [nodec9] is not configured"},
+       "current.",
+       "ignored"},
+      {"nodec9", " - ", "ERROR: System [nodec9] is not configured", "used"},
   };
   for (int i = 0; i < 3; ++i) {
     const std::string& row = rows[i + 1];
     for (const char* cell : expected[i]) EXPECT_NE(row.find(cell), std::string::npos) << row;
+    EXPECT_EQ(row.compare(forceAt, strlen(expected[i][3]) + 1, std::string(expected[i][3]) + " "), 0)
+        << row;
     // Exit codes line up under their title, right-aligned.
     ASSERT_GT(row.size(), exitEnd) << row;
     EXPECT_EQ(row[exitEnd - 1], i == 0 ? '0' : '1') << r.output;
     EXPECT_EQ(row[exitEnd], ' ') << r.output;
   }
   EXPECT_EQ(rows[1].back(), 's') << "no reason for an allowed start: " << rows[1];
+
+  // On a narrow terminal a reason goes on under itself, whole.
+  r = run(rcplanPath(), {"--history", "pkgora"}, {"COLUMNS=120"});
+  rows = lines(r.output);
+  ASSERT_GT(rows.size(), 5u) << r.output;
+  const size_t reasonAt = rows[0].find("Reason");
+  std::string joined = rows[2].substr(reasonAt);
+  for (size_t i = 3; i < rows.size() && rows[i].compare(0, 4, "    ") == 0; ++i) {
+    EXPECT_LE(rows[i].size(), 120u) << rows[i];
+    joined += " " + rows[i].substr(reasonAt);
+  }
+  EXPECT_EQ(joined, expected[1][2]) << r.output;
+
+  // A reason with an array's escape sequences reaches no terminal raw.
+  nlohmann::json raw = decisionRecord(*sb_, healthy, decisionEntries(*sb_, healthy)[1]);
+  raw["reason"] = "Error: array said \x1b[2J\x1b]0;owned\x07 gone";
+  raw["node"] = "node\x1b[31m";
+  const std::string rawFile =
+      healthy.packageDir() + "/decisions/s0000009999-20261209T000000.000Z-1.json";
+  ASSERT_TRUE(sb_->writeFile(rawFile, raw.dump(2), 0600));
+  r = run(rcplanPath(), {"--history", "pkgora"});
+  EXPECT_EQ(r.output.find('\x1b'), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("node?[31m"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("Error: array said ?[2J?]0;owned? gone"), std::string::npos) << r.output;
+  r = run(rcplanPath(), {"--replay", rawFile});
+  EXPECT_EQ(r.output.find('\x1b'), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(" on node?[31m (site "), std::string::npos) << r.output;
+  ASSERT_TRUE(sb_->remove(rawFile));
 
   r = run(rcplanPath(), {"--history", "pkgora", "2"});
   rows = lines(r.output);
