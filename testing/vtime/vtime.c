@@ -22,11 +22,15 @@
  *                       environment, so a child started after a sleep
  *                       begins at the parent's virtual time.
  *   VTIME_MONO=NS       the same for the monotonic clock.
+ *   VTIME_FSYNC_SIGNAL=N:NAME  a process of that short name raises signal N
+ *                       at its first fsync, before syncing (a signal at a
+ *                       moment no poll of the test could hit).
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -254,4 +258,22 @@ int clock_gettime(clockid_t clk, struct timespec* ts) {
     return 0;
   }
   return real_gettime(clk, ts);
+}
+
+typedef int (*fsync_fn)(int);
+
+int fsync(int fd) {
+  static fsync_fn real_fsync;
+  static int raised;
+  if (!real_fsync) real_fsync = (fsync_fn)dlsym(RTLD_NEXT, "fsync");
+  const char* spec = getenv("VTIME_FSYNC_SIGNAL");
+  if (!raised && spec) {
+    char* rest = NULL;
+    long sig = strtol(spec, &rest, 10);
+    if (rest && *rest == ':' && strcmp(rest + 1, program_invocation_short_name) == 0 && sig > 0) {
+      raised = 1;
+      raise((int)sig);
+    }
+  }
+  return real_fsync ? real_fsync(fd) : 0;
 }

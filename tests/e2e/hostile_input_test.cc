@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <functional>
@@ -319,8 +320,9 @@ class HostileSurroundings : public ::testing::Test {
   }
 
   // The takeover's package and arrays, and the victim file.
-  void install(const std::function<void(orv_e2e::PackageScenario&)>& change = nullptr) {
-    const orv_actions::ActionCase* c = orv_actions::findActionCase(kTakeover);
+  void install(const std::function<void(orv_e2e::PackageScenario&)>& change = nullptr,
+               const char* action = kTakeover) {
+    const orv_actions::ActionCase* c = orv_actions::findActionCase(action);
     ASSERT_NE(c, nullptr);
     s_ = orv_actions::scenarioFor(c->state);
     if (change) change(s_);
@@ -623,11 +625,179 @@ TEST_F(HostileSurroundings, StopSignalDuringAHungArrayCommand) {
               "-stopgroups -waittask rcgora_a on vexaa]; the storage may need attention.")
         << r.result.output;
     EXPECT_FALSE(has(r, "Executing \"start\" operation on the Remote Copy volume group rcgora_a"));
+    // The record tells the same.
+    const std::vector<std::string> records = orv_e2e::decisionEntries(*sb_, s_);
+    ASSERT_EQ(records.size(), 1u);
+    const nlohmann::json rec = orv_e2e::decisionRecord(*sb_, s_, records[0]);
+    EXPECT_EQ(rec.value("reason", ""), r.msgs.back());
+    EXPECT_EQ(rec.value("exit_code", -1), 1);
+    EXPECT_EQ(rec.value("ended_in", ""), "takeover");
     EXPECT_FALSE(hung.empty());
     for (int pid : hung) EXPECT_FALSE(alive(pid)) << pid;
     EXPECT_TRUE(leftovers().empty()) << orv_fault::join(leftovers());
     EXPECT_FALSE(sb_->exists(s_.packageDir() + "/ORVVEXASTARTRCVG"));
   }
+}
+
+// What the run says, exits with and records matches what the arrays did:
+// an array that refuses a takeover but exits 0 leaves the group secondary
+// (no start); a stop during the discovery leaves a record of the stop and
+// of the force flag it used up; a signal once every array command has
+// ended changes nothing.
+TEST_F(HostileSurroundings, TheVerdictAndTheRecordMatchTheArrays) {
+  const std::string afterTakeover =
+      "Error: After the takeover the local Remote Copy volume group [rcgora_a] has the role "
+      "[Secondary]; the package is not started on it.";
+  const std::string usedUp =
+      "INFO: A FORCEFLAG file was present and has been used up; it does not allow a start in "
+      "this state.";
+  const std::string stopped = "Error: Stopped by signal 15 after step [";
+  struct Case {
+    const char* name;
+    const char* action;
+    std::function<void(orv_e2e::PackageScenario&)> change;
+    std::vector<std::string> env;
+    bool signalOnHang;  // SIGTERM once a command hangs
+    int exitCode;
+    std::vector<std::string> lines;  // in this order
+    std::string reason;              // the record's, from its start
+    const char* endedIn;
+  } cases[] = {
+      {"reverse refused, exit 0",
+       "ca_takeover_stoprcvg_reverse_startrcvg",
+       [](orv_e2e::PackageScenario& s) {
+         s.arrays.array(orv_actions::kLocal).addFault("fail", "setrcopygroup").exitCode = 0;
+       },
+       {},
+       false,
+       1,
+       {afterTakeover, usedUp, "Package is not allowed to start up"},
+       afterTakeover,
+       "takeover"},
+      {"failover refused, exit 0",
+       "ca_takeover_failover",
+       [](orv_e2e::PackageScenario& s) {
+         s.arrays.array(orv_actions::kLocal).addFault("fail", "setrcopygroup").exitCode = 0;
+       },
+       {},
+       false,
+       1,
+       {afterTakeover, usedUp, "Package is not allowed to start up"},
+       afterTakeover,
+       "takeover"},
+      {"SIGTERM during the discovery",
+       "ca_takeover_failover",
+       [](orv_e2e::PackageScenario& s) {
+         s.set("RCVEXA_JxVexaCLICommandTimeout", "1", false);
+         s.arrays.array(orv_actions::kLocal).addFault("hang", "showrcopy", 1).seconds = 300;
+       },
+       {},
+       true,
+       1,
+       {"INFO: Force flag is set; user has enabled startup action.", stopped},
+       stopped,
+       "discovery"},
+      {"signal after the last array command",
+       "ca_takeover_stoprcvg_reverse_startrcvg",
+       nullptr,
+       {"VTIME_FSYNC_SIGNAL=15:rcgate"},
+       false,
+       3,
+       {"Package is allowed to start up",
+        "INFO: Signal 15 arrived after the last array step; the result stands."},
+       "",
+       "takeover"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    install(c.change, c.action);
+    const std::string journal = sb_->hostPath(std::string(arraysim::kDefaultDir) + "/journal");
+    bool sent = false;
+    orv_sandbox::RunOptions o;
+    o.env = c.env;
+    o.onPoll = [&](int pid) {
+      if (!c.signalOnHang || sent) return;
+      std::ifstream in(journal);
+      for (std::string line; std::getline(in, line);)
+        sent = sent || line.find("\t-1\t") != std::string::npos;
+      if (sent) kill(pid, SIGTERM);
+    };
+    GateRun r = run(o);
+    ASSERT_TRUE(r.result.exited()) << r.result.describe();
+    EXPECT_EQ(r.result.exitCode, c.exitCode) << r.result.output;
+    int at = -1;
+    for (const std::string& line : c.lines) {
+      int found = -1;
+      for (size_t i = at + 1; i < r.msgs.size() && found < 0; ++i)
+        if (r.msgs[i].compare(0, line.size(), line) == 0) found = static_cast<int>(i);
+      EXPECT_GT(found, at) << line << "\n" << r.result.output;
+      at = std::max(at, found);
+    }
+    const std::vector<std::string> records = orv_e2e::decisionEntries(*sb_, s_);
+    ASSERT_EQ(records.size(), 1u);
+    const nlohmann::json rec = orv_e2e::decisionRecord(*sb_, s_, records[0]);
+    EXPECT_EQ(rec.value("reason", "?").compare(0, c.reason.size(), c.reason), 0)
+        << rec.value("reason", "?");
+    EXPECT_EQ(rec.value("exit_code", -1), c.exitCode);
+    EXPECT_EQ(rec.value("ended_in", ""), c.endedIn);
+    // Every state here had a FORCEFLAG: found and used, whatever came after.
+    EXPECT_TRUE(rec["force_flag"].value("consumed", false));
+    EXPECT_FALSE(rec["force_flag"].value("ignored", true));
+    EXPECT_TRUE(leftovers().empty()) << orv_fault::join(leftovers());
+  }
+}
+
+// Two starts of one package at once: the second is refused at once and
+// sends nothing to the arrays; the first, held up by a slow reverse,
+// decides and acts as it does alone.
+TEST_F(HostileSurroundings, OneStartOfAPackageAtATime) {
+  install(
+      [](orv_e2e::PackageScenario& s) {
+        s.arrays.array(orv_actions::kLocal).addFault("hang", "setrcopygroup").seconds = 2;
+      },
+      "ca_takeover_stoprcvg_reverse_startrcvg");
+  // The second start waits (without sleeping) until the first one's
+  // reverse hangs on the array; the journal's count of calls is taken
+  // around it.
+  const std::string gate = orv_e2e::rcgatePath();
+  const std::string journal = std::string(arraysim::kDefaultDir) + "/journal";
+  orv_sandbox::RunOptions o;
+  o.argv = {"/bin/sh", "-c",
+            "t=$(printf '\\t'); " + gate +
+                " pkgora >/tmp/first.out & echo $! >/tmp/first.pid; "
+                "until grep -q \"${t}-1${t}\" " +
+                journal +
+                "; do :; done; "
+                "wc -l <" +
+                journal + " >/tmp/calls.before; " + gate +
+                " pkgora >/tmp/second.out; "
+                "echo $? >/tmp/second.rc; wc -l <" +
+                journal +
+                " >/tmp/calls.after; "
+                "wait $!; echo $? >/tmp/first.rc"};
+  GateRun r = run(o);
+  ASSERT_TRUE(r.result.exited()) << r.result.describe();
+  const std::string second = sb_->readFile("/tmp/second.out");
+  EXPECT_EQ(sb_->readFile("/tmp/second.rc"), "1\n") << second;
+  std::string pid = sb_->readFile("/tmp/first.pid");
+  if (!pid.empty()) pid.pop_back();
+  EXPECT_GE(orv_e2e::findMessage(orv_e2e::messages(second, false),
+                                 "Error: Another start of package [pkgora] is in progress "
+                                 "(process " +
+                                     pid + "); this start is refused."),
+            0)
+      << second;
+  // No array touched, not even a version probe.
+  EXPECT_EQ(sb_->readFile("/tmp/calls.after"), sb_->readFile("/tmp/calls.before"));
+  EXPECT_EQ(sb_->readFile("/tmp/first.rc"), "3\n") << sb_->readFile("/tmp/first.out");
+  const arraysim::SimScenario after = orv_e2e::arraysAfter(*sb_);
+  const arraysim::SimGroup* local = nullptr;
+  for (const arraysim::SimArray& a : after.arrays)
+    if (a.name == orv_actions::kLocal) local = a.findGroup(orv_actions::kLocalGroup);
+  ASSERT_NE(local, nullptr);
+  EXPECT_EQ(local->role, "Primary");
+  EXPECT_EQ(orv_e2e::decisionEntries(*sb_, s_).size(), 2u);
 }
 
 // Array commands read /dev/null, not the caller's standard input: ssh
