@@ -9,6 +9,7 @@
 #include "controller/orv_rc_vexa.h"
 #include "foundation/force_flag.h"
 #include "foundation/process_guard.h"
+#include "foundation/safe_word.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "records/decision_record.h"
@@ -78,45 +79,36 @@ int OrvBase::jxOrvStart(int argc, char** argv) {
 bool OrvBase::takeStartLock(const std::string& package) {
   // A name that is no safe word has no configuration either; stage 2
   // refuses it before any array is asked.
-  if (package.empty() || package.find_first_not_of(
-                             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-") !=
-                             std::string::npos)
-    return true;
+  if (!OrvSafeWord::isPackageName(package.c_str())) return true;
   long holder = 0;
   std::string why;
-  char line[512];
+  std::string line;
   switch (orv_start_lock::take(package, holder, why)) {
     case orv_start_lock::kHeld:
       return true;
     case orv_start_lock::kBusy:
-      snprintf(line, sizeof(line),
-               "Error: Another start of package [%s] is in progress (process %ld); this start is "
-               "refused.",
-               package.c_str(), holder);
+      line = "Error: Another start of package [" + package + "] is in progress (process " +
+             std::to_string(holder) + "); this start is refused.";
       break;
     case orv_start_lock::kFailed:
-      snprintf(line, sizeof(line),
-               "Error: Cannot take the start lock of package [%s]: %s; this start is refused.",
-               package.c_str(), why.c_str());
+      line = "Error: Cannot take the start lock of package [" + package + "]: " + why +
+             "; this start is refused.";
       break;
   }
-  logger->log("%s", line);
+  logger->log("%s", line.c_str());
   if (record) record->noteReason(line);
   return false;
 }
 
 void OrvBase::stopRun(int signal) {
-  char line[1024];
-  snprintf(line, sizeof(line),
-           "Error: Stopped by signal %d after step [%s]; the storage may need attention.", signal,
-           orv_guard::lastStep().c_str());
+  const std::string line = "Error: Stopped by signal " + std::to_string(signal) + " after step [" +
+                           orv_guard::lastStep() + "]; the storage may need attention.";
   OrvBase* run = running;
   if (run != nullptr && run->record) run->record->noteReason(line);
-  Logger::getInstance()->log("%s", line);
+  Logger::getInstance()->log("%s", line.c_str());
   // The record of a run stopped half way tells where it stopped; one that
   // never got past the attribute read has no package directory to go to.
-  if (run != nullptr && run->record && run->objectDb != nullptr && run->recordStarted)
-    run->finishRecord(1);
+  if (run != nullptr && run->objectDb != nullptr) run->finishRecord(1);
 }
 
 std::string OrvBase::recordDir() const {
@@ -276,13 +268,10 @@ bool OrvBase::localHalfWritable() {
   if (strcasecmp(role.getValue(), "Secondary") != 0 &&
       strcasecmp(role.getValue(), "Secondary-Rev") != 0)
     return true;
-  OrvString group = controller->getLocalGroup();
-  char line[1024];
-  snprintf(line, sizeof(line),
-           "Error: After the takeover the local Remote Copy volume group [%s] has the role "
-           "[%s]; the package is not started on it.",
-           group.getValue(), role.getValue());
-  logger->log("%s", line);
+  const std::string line = std::string("Error: After the takeover the local Remote Copy volume group [") +
+                           controller->getLocalGroup().getValue() + "] has the role [" +
+                           role.getValue() + "]; the package is not started on it.";
+  logger->log("%s", line.c_str());
   if (record) record->noteReason(line);
   return false;
 }
