@@ -16,6 +16,7 @@
 #include "controller/safe_config.h"
 #include "controller/site_objects.h"
 #include "controller/takeover_actions_steps.h"
+#include "foundation/force_flag.h"
 #include "foundation/logger.h"
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
@@ -406,7 +407,11 @@ void checkForceFlag(const std::string& dir, CheckFindings& f) {
   OrvObjectDb db;
   if (!db.setStrValByName("VKR_PKG_DIR", dir.c_str())) return;
   const std::string flag = forceFlagPath(db);
-  if (!flag.empty() && access(flag.c_str(), F_OK) == 0)
+  // The start's own rule: only a regular file of root's counts.
+  const orv_force::Outcome seen = orv_force::inspect(dir, false);
+  if (seen.state == orv_force::kIgnored)
+    f.line("%s", orv_force::ignoredWarning(seen.path).c_str());
+  else if (!flag.empty() && seen.state == orv_force::kCounts)
     f.line("Warning: FORCEFLAG file [%s] is present: the next start on this node uses it as your "
            "leave to start on data that may not be current, and removes it; remove it unless "
            "that is meant.",

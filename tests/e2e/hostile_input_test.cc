@@ -226,7 +226,8 @@ class HostileInput : public ::testing::Test {
     }
     std::vector<std::string> outside = orv_fault::changedOutside(
         before, orv_fault::snapshot(sb),
-        {s.packageDir(), arraysim::kDefaultDir, orv_fake::kFakeDataDir, "/dev"});
+        {s.packageDir(), arraysim::kDefaultDir, orv_fake::kFakeDataDir, "/dev",
+         "/usr/local/tarvos/run/rcgate-locks"});
     EXPECT_TRUE(outside.empty()) << orv_fault::join(outside);
     EXPECT_TRUE(orv_fault::leftovers(sb, s.packageDir()).empty())
         << orv_fault::join(orv_fault::leftovers(sb, s.packageDir()));
@@ -652,6 +653,9 @@ TEST_F(HostileSurroundings, TheVerdictAndTheRecordMatchTheArrays) {
       "INFO: A FORCEFLAG file was present and has been used up; it does not allow a start in "
       "this state.";
   const std::string stopped = "Error: Stopped by signal 15 after step [";
+  auto refuseWithExit0 = [](orv_e2e::PackageScenario& s) {
+    s.arrays.array(orv_actions::kLocal).addFault("fail", "setrcopygroup").exitCode = 0;
+  };
   struct Case {
     const char* name;
     const char* action;
@@ -663,50 +667,23 @@ TEST_F(HostileSurroundings, TheVerdictAndTheRecordMatchTheArrays) {
     std::string reason;              // the record's, from its start
     const char* endedIn;
   } cases[] = {
-      {"reverse refused, exit 0",
-       "ca_takeover_stoprcvg_reverse_startrcvg",
-       [](orv_e2e::PackageScenario& s) {
-         s.arrays.array(orv_actions::kLocal).addFault("fail", "setrcopygroup").exitCode = 0;
-       },
-       {},
-       false,
-       1,
-       {afterTakeover, usedUp, "Package is not allowed to start up"},
-       afterTakeover,
+      {"reverse refused, exit 0", "ca_takeover_stoprcvg_reverse_startrcvg", refuseWithExit0, {},
+       false, 1, {afterTakeover, usedUp, "Package is not allowed to start up"}, afterTakeover,
        "takeover"},
-      {"failover refused, exit 0",
-       "ca_takeover_failover",
-       [](orv_e2e::PackageScenario& s) {
-         s.arrays.array(orv_actions::kLocal).addFault("fail", "setrcopygroup").exitCode = 0;
-       },
-       {},
-       false,
-       1,
-       {afterTakeover, usedUp, "Package is not allowed to start up"},
-       afterTakeover,
-       "takeover"},
-      {"SIGTERM during the discovery",
-       "ca_takeover_failover",
+      {"failover refused, exit 0", "ca_takeover_failover", refuseWithExit0, {}, false, 1,
+       {afterTakeover, usedUp, "Package is not allowed to start up"}, afterTakeover, "takeover"},
+      {"SIGTERM during the discovery", "ca_takeover_failover",
        [](orv_e2e::PackageScenario& s) {
          s.set("RCVEXA_JxVexaCLICommandTimeout", "1", false);
          s.arrays.array(orv_actions::kLocal).addFault("hang", "showrcopy", 1).seconds = 300;
        },
-       {},
-       true,
-       1,
-       {"INFO: Force flag is set; user has enabled startup action.", stopped},
-       stopped,
-       "discovery"},
-      {"signal after the last array command",
-       "ca_takeover_stoprcvg_reverse_startrcvg",
-       nullptr,
-       {"VTIME_FSYNC_SIGNAL=15:rcgate"},
-       false,
-       3,
+       {}, true, 1, {"INFO: Force flag is set; user has enabled startup action.", stopped},
+       stopped, "discovery"},
+      {"signal after the last array command", "ca_takeover_stoprcvg_reverse_startrcvg", nullptr,
+       {"VTIME_FSYNC_SIGNAL=15:rcgate"}, false, 3,
        {"Package is allowed to start up",
         "INFO: Signal 15 arrived after the last array step; the result stands."},
-       "",
-       "takeover"},
+       "", "takeover"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -764,18 +741,10 @@ TEST_F(HostileSurroundings, OneStartOfAPackageAtATime) {
   const std::string journal = std::string(arraysim::kDefaultDir) + "/journal";
   orv_sandbox::RunOptions o;
   o.argv = {"/bin/sh", "-c",
-            "t=$(printf '\\t'); " + gate +
-                " pkgora >/tmp/first.out & echo $! >/tmp/first.pid; "
-                "until grep -q \"${t}-1${t}\" " +
-                journal +
-                "; do :; done; "
-                "wc -l <" +
-                journal + " >/tmp/calls.before; " + gate +
-                " pkgora >/tmp/second.out; "
-                "echo $? >/tmp/second.rc; wc -l <" +
-                journal +
-                " >/tmp/calls.after; "
-                "wait $!; echo $? >/tmp/first.rc"};
+            "t=$(printf '\\t'); " + gate + " pkgora >/tmp/first.out & echo $! >/tmp/first.pid; " +
+                "until grep -q \"${t}-1${t}\" " + journal + "; do :; done; wc -l <" + journal +
+                " >/tmp/calls.before; " + gate + " pkgora >/tmp/second.out; echo $? >/tmp/second.rc;" +
+                " wc -l <" + journal + " >/tmp/calls.after; wait $!; echo $? >/tmp/first.rc"};
   GateRun r = run(o);
   ASSERT_TRUE(r.result.exited()) << r.result.describe();
   const std::string second = sb_->readFile("/tmp/second.out");
