@@ -37,8 +37,10 @@ const std::vector<ActionCase> kActions = {
      {"Sync", "Secondary-Rev", "Unknown", "Down", false, "", "", "", "", ""}, {1}},
     {"ca_takeover_reverse_startrcvg",
      {"Sync", "Secondary", "Primary", "Up", true, "", "Stopped", "New", "", ""}, {2, 3}},
+    // 1: the start failed and the local half, read again, is Secondary-Rev.
     {"ca_takeover_startrcvg_localpri_nop_localsecrev_resyncwait_restore",
-     {"Periodic", "Unknown", "Primary-Rev", "Up", true, "", "Stopped", "Stopped", "0", ""}, {0, 2, 3}},
+     {"Periodic", "Unknown", "Primary-Rev", "Up", true, "", "Stopped", "Stopped", "0", ""},
+     {0, 1, 2, 3}},
     {"ca_takeover_startrcvg_localpri_stop_datacenter_localsecrev_syncrcopy_resyncwait_restore",
      {"Periodic", "Unknown", "Primary-Rev", "Up", false, "", "Stopped", "New", "", ""},
      {1, 2, 3}},
