@@ -200,7 +200,8 @@ int OrvObjectDb::setForceFlag(orv_force::Outcome* outcome) {
     if (!setStrValByName("StatusForceFlag", "yes")) return 0;
     return 1;
   }
-  if (found.state == orv_force::kIgnored) log_->log("%s", orv_force::ignoredWarning(found.path).c_str());
+  if (found.state == orv_force::kIgnored)
+    log_->log("%s", orv_force::ignoredWarning(found.path).c_str());
   return setStrValByName("StatusForceFlag", "no") ? 1 : 0;
 }
 

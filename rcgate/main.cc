@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
   // one stops the run when it ends): what the arrays did stands, and so
   // does the exit code the record already holds.
   if (orv_guard::stopSignal() != 0)
-    Logger::getInstance()->log("INFO: Signal %d arrived after the last array step; the result stands.",
-                               orv_guard::stopSignal());
+    Logger::getInstance()->log(
+        "INFO: Signal %d arrived after the last array step; the result stands.",
+        orv_guard::stopSignal());
   driver.reset();
   return exitCode;
 }

@@ -268,9 +268,10 @@ bool OrvBase::localHalfWritable() {
   if (strcasecmp(role.getValue(), "Secondary") != 0 &&
       strcasecmp(role.getValue(), "Secondary-Rev") != 0)
     return true;
-  const std::string line = std::string("Error: After the takeover the local Remote Copy volume group [") +
-                           controller->getLocalGroup().getValue() + "] has the role [" +
-                           role.getValue() + "]; the package is not started on it.";
+  const std::string line =
+      std::string("Error: After the takeover the local Remote Copy volume group [") +
+      controller->getLocalGroup().getValue() + "] has the role [" + role.getValue() +
+      "]; the package is not started on it.";
   logger->log("%s", line.c_str());
   if (record) record->noteReason(line);
   return false;

@@ -366,8 +366,8 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
   }
 
   const std::vector<std::string> records = orv_decisions::listRecords(dirFd);
-  size_t excess =
-      records.size() > orv_decisions::kKeepRecords ? records.size() - orv_decisions::kKeepRecords : 0;
+  const size_t keep = orv_decisions::kKeepRecords;
+  size_t excess = records.size() > keep ? records.size() - keep : 0;
   for (size_t i = 0; i < records.size() && excess > 0; ++i) {
     if (records[i] == name) continue;  // never the record just written
     unlinkat(dirFd, records[i].c_str(), 0);

@@ -294,8 +294,9 @@ bool isTimedName(const std::string& name, size_t at) {
 }
 
 bool isNumberedName(const std::string& name) {
-  return name.size() > kSequenceDigits + 2 && name[0] == 's' && allDigits(name, 1, kSequenceDigits) &&
-         name[kSequenceDigits + 1] == '-' && isTimedName(name, kSequenceDigits + 2);
+  return name.size() > kSequenceDigits + 2 && name[0] == 's' &&
+         allDigits(name, 1, kSequenceDigits) && name[kSequenceDigits + 1] == '-' &&
+         isTimedName(name, kSequenceDigits + 2);
 }
 
 }  // namespace
