@@ -10,9 +10,12 @@
 //   stage 3 doOnlineResource(): discover, report, decide, act, report again.
 // Exit codes: 0 and 3 the package may start here, 2 not on this node,
 // 1 not at all (an action result outside 0..4 is passed through).
+// Between stage 1 and 2 jxOrvStart() takes the package's start lock
+// (rcgate/start_lock.h); a run that cannot have it ends with exit 1.
 // A run of jxOrvStart() that gets past stage 1 leaves a decision record in
-// the package directory (records/decision_record.h); the stages called one
-// by one (rcplan's dry run) leave none.
+// the package directory (records/decision_record.h), also when a stop
+// signal ends it (stopRun()); the stages called one by one (rcplan's dry
+// run) leave none.
 
 #ifndef RCGATE_ORV_BASE_H_
 #define RCGATE_ORV_BASE_H_
