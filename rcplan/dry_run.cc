@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "controller/orv_rc_vexa.h"
+#include "foundation/logger.h"
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object_db.h"
 #include "rcgate/orv_base.h"
+#include "rcplan/plan_runner.h"
 #include "rcplan/rcplan_cli.h"
 #include "rules/orv_rule_db.h"
 
@@ -22,7 +24,63 @@ std::string textOf(OrvObjectDb& db, const char* name) {
   return value.getValue();
 }
 
+// The narrative of the array commands: the plan lists the commands.
+bool narratesCommand(const std::string& text) {
+  for (const char* head : {"Executing ", "Task information extraction command is",
+                           "Status of task id "})
+    if (text.compare(0, std::string(head).size(), head) == 0) return true;
+  return false;
+}
+
+void keepLogged(const std::string& text, void* plan) {
+  if (!narratesCommand(text)) static_cast<GatePlan*>(plan)->logged.push_back(text);
+}
+
+// rcgate's exit code for an action's result (OrvBase::takeoverAndReport).
+int gateExitOf(int actionResult) { return actionResult == 4 ? 0 : actionResult; }
+
+// The verdict of a run that ends before the decision.
+int endBeforeDecision(int gateCode, bool gateExit, std::ostream& out) {
+  GatePlan plan;
+  plan.gateExit = gateCode;
+  printPlan(plan, out);
+  return gateExit ? gateCode : kExitDryRunFailed;
+}
+
 }  // namespace
+
+const char* gateExitMeaning(int code) {
+  if (code == 0 || code == 3) return "the package starts on this node";
+  if (code == 2) return "not on this node; the cluster manager may try another";
+  return "not on any node";
+}
+
+GatePlan planTakeover(OrvBase& driver, PlanRunner& runner) {
+  GatePlan plan;
+  Logger* logger = Logger::getInstance();
+  const int output = logger->getOutput();
+  logger->setOutput(0);
+  Logger::setTap(&keepLogged, &plan);
+  runner.startPlanning();
+  plan.gateExit = gateExitOf(driver.executeTakeover());
+  Logger::setTap(nullptr, nullptr);
+  logger->setOutput(output);
+  plan.steps = runner.steps();
+  return plan;
+}
+
+void printPlan(const GatePlan& plan, std::ostream& out) {
+  out << "Verdict: rcgate would exit " << plan.gateExit << ": " << gateExitMeaning(plan.gateExit)
+      << "\n";
+  if (!plan.logged.empty()) {
+    out << "rcgate would log:\n";
+    for (const std::string& line : plan.logged) out << line << "\n";
+  }
+  out << "Commands rcgate would send, if each succeeds:\n";
+  if (plan.steps.empty()) out << "none\n";
+  for (const std::string& step : plan.steps) out << step << "\n";
+  out.flush();
+}
 
 std::string forceFlagPath(OrvObjectDb& db) {
   std::string path = textOf(db, "VKR_PKG_DIR");
@@ -38,9 +96,9 @@ int peekForceFlag(OrvObjectDb& db, const std::string& path) {
   return present ? 1 : 0;
 }
 
-int runDryRun(const std::string& package, std::ostream& out) {
+int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
   OrvBase driver;
-  if (!driver.isGood()) return kExitDryRunFailed;
+  if (!driver.isGood()) return endBeforeDecision(2, gateExit, out);
   // Stage 2 must leave the FORCEFLAG file alone; it is looked at below.
   driver.setForceFlagCheck(0);
 
@@ -50,12 +108,12 @@ int runDryRun(const std::string& package, std::ostream& out) {
   if (driver.earlySetups(2, argv.data()) != 0) {
     out << "rcplan: the start-up of package " << package
         << " failed (see the messages above); rcgate would refuse the start.\n";
-    return kExitDryRunFailed;
+    return endBeforeDecision(2, gateExit, out);
   }
   if (driver.startUpInit() != 0) {
     out << "rcplan: the start-up of package " << package
         << " failed on this node (see the messages above); rcgate would refuse the start.\n";
-    return kExitDryRunFailed;
+    return endBeforeDecision(1, gateExit, out);
   }
 
   OrvObjectDb& db = *driver.getObjectDb();
@@ -63,12 +121,13 @@ int runDryRun(const std::string& package, std::ostream& out) {
   const int flag = peekForceFlag(db, flagPath);
   if (flag < 0) {
     out << "rcplan: could not record the force flag.\n";
-    return kExitDryRunFailed;
+    return endBeforeDecision(2, gateExit, out);
   }
 
+  PlanRunner runner;
   if (driver.fillObjectDb() != 0) {
     out << "rcplan: neither array could be read; rcgate would refuse the start on this node.\n";
-    return kExitDryRunFailed;
+    return endBeforeDecision(2, gateExit, out);
   }
   driver.getController()->displayConfigs(0);
 
@@ -83,25 +142,30 @@ int runDryRun(const std::string& package, std::ostream& out) {
 
   OrvString action;
   OrvList<OrvString> matched;
+  int code = kExitDecided;
   if (!driver.getRuleDb()->evaluateAndGetAction(action, matched)) {
     if (driver.getRuleDb()->hasError()) {
       out << "No rule matched (a condition could not be evaluated); "
              "rcgate would refuse the start on this node.\n";
-      return kExitDryRunFailed;
+      return endBeforeDecision(2, gateExit, out);
     }
     out << "No rule matched; rcgate would log:\n" << kOrvManualIntervention << "\n";
-    return kExitNoRule;
+    code = kExitNoRule;
+  } else {
+    out << "Action: " << action << "\n";
+    out << "Matched conditions:\n";
+    for (int i = 0; i < matched.numObjects(); ++i) out << matched[i]->data() << "\n";
+    if (driver.findAction(action) == nullptr) {
+      out << "The action is not in rcgate's action table; rcgate would log:\n"
+          << kOrvManualIntervention << "\n";
+      code = kExitNoRule;
+    }
   }
-  out << "Action: " << action << "\n";
-  out << "Matched conditions:\n";
-  for (int i = 0; i < matched.numObjects(); ++i) out << matched[i]->data() << "\n";
-  if (driver.findAction(action) == nullptr) {
-    out << "The action is not in rcgate's action table; rcgate would log:\n"
-        << kOrvManualIntervention << "\n";
-    return kExitNoRule;
-  }
-  out.flush();
-  return kExitDecided;
+  // The binding rcgate makes; an unknown name leaves the fallback.
+  if (code == kExitDecided) driver.bindAction(action);
+  const GatePlan plan = planTakeover(driver, runner);
+  printPlan(plan, out);
+  return gateExit ? plan.gateExit : code;
 }
 
 }  // namespace rcplan

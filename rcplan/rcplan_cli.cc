@@ -53,10 +53,11 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
 void printUsage(std::ostream& os) {
   os << "Usage: rcplan --dump\n"
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
-        "       rcplan --check PKG\n"
-        "       rcplan PKG\n"
+        "       rcplan [--gate-exit] --check PKG\n"
+        "       rcplan [--gate-exit] PKG\n"
         "       rcplan --history PKG [N]\n"
         "       rcplan --replay FILE\n"
+        "       rcplan --help | --version\n"
         "\n"
         "  --dump   print the condition list, the rule sets and the rule paths\n"
         "  --state  set the named objects and show the action the rule table chooses\n"
@@ -64,59 +65,96 @@ void printUsage(std::ostream& os) {
         "  --check  check the whole configuration of package PKG on this node: every\n"
         "           finding on one line (Error: or Warning:); the arrays only queried\n"
         "  PKG      dry run of a start of package PKG on this node: read both arrays\n"
-        "           and show the action rcgate would choose, without running it\n"
+        "           and show the action rcgate would choose, the exit code it would\n"
+        "           end with and the commands it would send, without sending them\n"
         "           (a FORCEFLAG file is taken into account and left in place)\n"
+        "  --gate-exit  exit with the code rcgate would exit with\n"
         "  --history  the newest N (default 20) decision records of rcgate for PKG here\n"
         "  --replay   decide again on the state a decision record holds\n";
 }
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) {
-    printUsage(err);
-    return kExitUsage;
+namespace {
+
+// The command line taken apart.  Every word starting with '-' is an option
+// wherever it stands (so a package name never starts with one); the first
+// command option names the command, the other words are its operands, in
+// order.
+struct CommandLine {
+  std::string command;  // "--dump", "--check", ...; "" for a dry run
+  std::vector<std::string> operands;
+  bool gateExit = false;
+  bool help = false;
+  bool version = false;
+  std::string error;  // a usage error, for err
+};
+
+bool isCommandOption(const std::string& arg) {
+  for (const char* c : {"--dump", "--state", "--check", "--history", "--replay"})
+    if (arg == c) return true;
+  return false;
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  for (const std::string& arg : args) {
+    if (arg.empty() || arg[0] != '-') {
+      cl.operands.push_back(arg);
+    } else if (arg == "--help" || arg == "-h") {
+      cl.help = true;
+    } else if (arg == "--version") {
+      cl.version = true;
+    } else if (arg == "--gate-exit") {
+      cl.gateExit = true;
+    } else if (isCommandOption(arg) && cl.command.empty()) {
+      cl.command = arg;
+    } else if (cl.error.empty()) {
+      cl.error = isCommandOption(arg) ? "only one of " + cl.command + " and " + arg + " at a time"
+                                      : "unknown option '" + arg + "'";
+    }
   }
-  const std::string& command = args[0];
-  if (command == "--help" || command == "-h") {
+  return cl;
+}
+
+int usageError(const std::string& message, std::ostream& err) {
+  err << "rcplan: " << message << "\n";
+  printUsage(err);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const CommandLine cl = parseCommandLine(args);
+  // Asked for on their own, they touch nothing: no log, no cluster manager.
+  if (cl.help) {
     printUsage(out);
     return kExitDecided;
   }
-  if (command == "--dump") {
-    if (args.size() != 1) {
-      err << "rcplan: --dump takes no arguments\n";
-      printUsage(err);
-      return kExitUsage;
-    }
+  if (cl.version) {
+    out << "rcplan " << ORV_PROGRAM_VERSION << "\n";
+    return kExitDecided;
+  }
+  if (!cl.error.empty()) return usageError(cl.error, err);
+  if (cl.command.empty() && cl.operands.empty()) return usageError("no command given", err);
+  if (cl.gateExit && !cl.command.empty() && cl.command != "--check")
+    return usageError("--gate-exit goes with a dry run or --check", err);
+  const std::vector<std::string>& ops = cl.operands;
+  if (cl.command == "--dump") {
+    if (!ops.empty()) return usageError("--dump takes no arguments", err);
     return runDump(out);
   }
-  if (command == "--state") {
-    if (args.size() < 2) {
-      err << "rcplan: --state needs at least one NAME=VALUE\n";
-      printUsage(err);
-      return kExitUsage;
-    }
-    return runState(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  if (cl.command == "--state") {
+    if (ops.empty()) return usageError("--state needs at least one NAME=VALUE", err);
+    return runState(ops, out, err);
   }
-  if (command == "--check") {
-    if (args.size() != 2) {
-      err << "rcplan: --check takes one package name\n";
-      printUsage(err);
-      return kExitUsage;
-    }
-    return runConfigCheck(args[1], out);
+  if (cl.command == "--check") {
+    if (ops.size() != 1) return usageError("--check takes one package name", err);
+    return runConfigCheck(ops[0], out);
   }
-  if (command == "--history") return runHistory({args.begin() + 1, args.end()}, out, err);
-  if (command == "--replay") return runReplay({args.begin() + 1, args.end()}, out, err);
-  if (command[0] != '-') {
-    if (args.size() != 1) {
-      err << "rcplan: a dry run takes one package name\n";
-      printUsage(err);
-      return kExitUsage;
-    }
-    return runDryRun(command, out);
-  }
-  err << "rcplan: unknown option '" << command << "'\n";
-  printUsage(err);
-  return kExitUsage;
+  if (cl.command == "--history") return runHistory(ops, out, err);
+  if (cl.command == "--replay") return runReplay(ops, out, err);
+  if (ops.size() != 1) return usageError("a dry run takes one package name", err);
+  return runDryRun(ops[0], cl.gateExit, out);
 }
 
 int runDump(std::ostream& out) {
