@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 #include <memory>
 #include <vector>
 
+#include "array/orv_vexa_util.h"
 #include "controller/safe_config.h"
 #include "controller/site_objects.h"
 #include "controller/takeover_actions_steps.h"
@@ -413,6 +415,18 @@ void checkForceFlag(const std::string& dir, CheckFindings& f) {
            flag.c_str());
 }
 
+// What rcplan PKG would say for this node now, with its log kept quiet.
+GatePlan verdictNow(const std::string& package) {
+  // The driver drops one logger reference when it ends: this one keeps the
+  // check's logger, and its silence, alive past it.
+  Logger* held = Logger::createInstance();
+  GatePlan plan;
+  std::ostringstream discard;
+  planStart(package, discard, plan);
+  Logger::removeInstance(&held);
+  return plan;
+}
+
 int check(const std::string& package, std::ostream& out) {
   CheckFindings f(out);
   if (!shellLiteral(package, true)) {
@@ -447,10 +461,16 @@ int check(const std::string& package, std::ostream& out) {
   std::string site;
   checkNodes(first, node, site, f);
 
+  // The bound a start applies to every array command, or the check's own.
+  const int attributeTimeout = atoi(stringValue(first, "JxVexaCLICommandTimeout").c_str());
+  const int timeout = attributeTimeout > 0 ? attributeTimeout : kCheckCommandTimeout;
+  OrvVexaUtil::setCommandTimeout(timeout);
   CheckSite sites[2];
   ArrayView views[2];
   for (int i = 0; i < 2; ++i) {
     fillSite(first, unsafe, i, sites[i]);
+    sites[i].commandTimeout = timeout;
+    sites[i].timeoutFromAttribute = attributeTimeout > 0;
     checkPasswordFile(sites[i], f);
   }
   for (int i = 0; i < 2; ++i) {
@@ -462,7 +482,12 @@ int check(const std::string& package, std::ostream& out) {
              sites[i].site);
     }
   }
-  checkPair(sites, views, f);
+  // The dry run's verdict on the same state, only when both arrays were
+  // read: otherwise the findings above already say why a start fails.
+  GatePlan plan;
+  const bool planned = views[0].groupRead && views[1].groupRead;
+  if (planned) plan = verdictNow(package);
+  checkPair(sites, views, planned && (plan.gateExit == 0 || plan.gateExit == 3), f);
   checkForceFlag(packageDir, f);
 
   if (f.errors() == 0 && f.warnings() == 0) {
@@ -471,6 +496,8 @@ int check(const std::string& package, std::ostream& out) {
     f.line("Check of package %s finished: errors %d, warnings %d.", package.c_str(), f.errors(),
            f.warnings());
   }
+  if (planned)
+    f.line("Verdict: rcgate would exit %d: %s", plan.gateExit, gateExitMeaning(plan.gateExit));
   return f.errors() == 0 ? kExitCheckClean : kExitCheckFailed;
 }
 

@@ -39,14 +39,6 @@ void keepLogged(const std::string& text, void* plan) {
 // rcgate's exit code for an action's result (OrvBase::takeoverAndReport).
 int gateExitOf(int actionResult) { return actionResult == 4 ? 0 : actionResult; }
 
-// The verdict of a run that ends before the decision.
-int endBeforeDecision(int gateCode, bool gateExit, std::ostream& out) {
-  GatePlan plan;
-  plan.gateExit = gateCode;
-  printPlan(plan, out);
-  return gateExit ? gateCode : kExitDryRunFailed;
-}
-
 }  // namespace
 
 const char* gateExitMeaning(int code) {
@@ -96,9 +88,14 @@ int peekForceFlag(OrvObjectDb& db, const std::string& path) {
   return present ? 1 : 0;
 }
 
-int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
+int planStart(const std::string& package, std::ostream& out, GatePlan& plan) {
+  // The verdict of a run that ends before the decision.
+  auto endBeforeDecision = [&plan](int gateCode) {
+    plan.gateExit = gateCode;
+    return kExitDryRunFailed;
+  };
   OrvBase driver;
-  if (!driver.isGood()) return endBeforeDecision(2, gateExit, out);
+  if (!driver.isGood()) return endBeforeDecision(2);
   // Stage 2 must leave the FORCEFLAG file alone; it is looked at below.
   driver.setForceFlagCheck(0);
 
@@ -108,12 +105,12 @@ int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
   if (driver.earlySetups(2, argv.data()) != 0) {
     out << "rcplan: the start-up of package " << package
         << " failed (see the messages above); rcgate would refuse the start.\n";
-    return endBeforeDecision(2, gateExit, out);
+    return endBeforeDecision(2);
   }
   if (driver.startUpInit() != 0) {
     out << "rcplan: the start-up of package " << package
         << " failed on this node (see the messages above); rcgate would refuse the start.\n";
-    return endBeforeDecision(1, gateExit, out);
+    return endBeforeDecision(1);
   }
 
   OrvObjectDb& db = *driver.getObjectDb();
@@ -121,13 +118,13 @@ int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
   const int flag = peekForceFlag(db, flagPath);
   if (flag < 0) {
     out << "rcplan: could not record the force flag.\n";
-    return endBeforeDecision(2, gateExit, out);
+    return endBeforeDecision(2);
   }
 
   PlanRunner runner;
   if (driver.fillObjectDb() != 0) {
     out << "rcplan: neither array could be read; rcgate would refuse the start on this node.\n";
-    return endBeforeDecision(2, gateExit, out);
+    return endBeforeDecision(2);
   }
   driver.getController()->displayConfigs(0);
 
@@ -147,7 +144,7 @@ int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
     if (driver.getRuleDb()->hasError()) {
       out << "No rule matched (a condition could not be evaluated); "
              "rcgate would refuse the start on this node.\n";
-      return endBeforeDecision(2, gateExit, out);
+      return endBeforeDecision(2);
     }
     out << "No rule matched; rcgate would log:\n" << kOrvManualIntervention << "\n";
     code = kExitNoRule;
@@ -163,7 +160,13 @@ int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
   }
   // The binding rcgate makes; an unknown name leaves the fallback.
   if (code == kExitDecided) driver.bindAction(action);
-  const GatePlan plan = planTakeover(driver, runner);
+  plan = planTakeover(driver, runner);
+  return code;
+}
+
+int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
+  GatePlan plan;
+  const int code = planStart(package, out, plan);
   printPlan(plan, out);
   return gateExit ? plan.gateExit : code;
 }

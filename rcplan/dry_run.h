@@ -55,6 +55,10 @@ GatePlan planTakeover(OrvBase& driver, PlanRunner& runner);
 // The verdict line, the logged lines and the command plan.
 void printPlan(const GatePlan& plan, std::ostream& out);
 
+// The stages of the dry run up to the plan; out receives the dry run's own
+// lines (the verdict is not printed).  Returns the dry run's exit code.
+int planStart(const std::string& package, std::ostream& out, GatePlan& plan);
+
 // out receives rcplan's own lines; the driver's log goes to standard
 // output through the process logger, as rcgate's does.
 int runDryRun(const std::string& package, bool gateExit, std::ostream& out);

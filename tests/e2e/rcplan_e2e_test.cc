@@ -237,7 +237,30 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
        {"This node [nodea1] belongs to site A.", "Array [vexaa] (site A) answers through the array client.",
         "Group [rcgora_a] on array [vexaa] (site A): Primary, Started, mode Sync; links to [vexab_tgt]: Up.",
         "Array [vexab] (site B) answers through the array client.",
-        "Check of package pkgora finished: no errors, no warnings."}},
+        "Check of package pkgora finished: no errors, no warnings.",
+        "Verdict: rcgate would exit 0: the package starts on this node"}},
+      {"failed over to site A: the table starts the package here, so only a Warning",
+       [](PackageScenario& s) {
+         arraysim::SimGroup& a = s.arrays.array("vexaa").group("rcgora_a");
+         a.role = "Primary-Rev";
+         a.status = "Stopped";
+         a.setVolumes("Stopped");
+         s.arrays.array("vexab").group("rcgora_b").role = "Primary";
+       },
+       nullptr, false, 0,
+       {"Warning: site A [rcgora_a] is Primary-Rev: the group was failed over to site A while "
+        "site B still reports Primary; recover the group with the array's tools once site B is "
+        "healthy again"},
+       {"Verdict: rcgate would exit 0: the package starts on this node"}},
+      {"an array hanging past the command bound",
+       [](PackageScenario& s) {
+         s.arrays.array("vexab").addFault("hang").seconds = 10;
+         s.set("RCVEXA_JxVexaCLICommandTimeout", "2", false);
+       },
+       nullptr, false, 1,
+       {"Error: Array [vexab] (site B) did not answer [showrcopy groups -csvtable] within 2 s "
+        "(RCVEXA_JxVexaCLICommandTimeout)"},
+       {}},
       {"attributes, node lists, a password file, a missing group, the force flag",
        [](PackageScenario& s) {
          s.set("RCVEXA_RESYNC_WAIT_TIMOUT", "30", false);
