@@ -422,7 +422,7 @@ GatePlan verdictNow(const std::string& package) {
   Logger* held = Logger::createInstance();
   GatePlan plan;
   std::ostringstream discard;
-  planStart(package, discard, plan);
+  planStart(package, {}, discard, discard, plan);
   Logger::removeInstance(&held);
   return plan;
 }

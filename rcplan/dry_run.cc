@@ -88,7 +88,8 @@ int peekForceFlag(OrvObjectDb& db, const std::string& path) {
   return present ? 1 : 0;
 }
 
-int planStart(const std::string& package, std::ostream& out, GatePlan& plan) {
+int planStart(const std::string& package, const std::vector<std::string>& assumed,
+              std::ostream& out, std::ostream& err, GatePlan& plan) {
   // The verdict of a run that ends before the decision.
   auto endBeforeDecision = [&plan](int gateCode) {
     plan.gateExit = gateCode;
@@ -127,6 +128,17 @@ int planStart(const std::string& package, std::ostream& out, GatePlan& plan) {
     return endBeforeDecision(2);
   }
   driver.getController()->displayConfigs(0);
+  // What if: the named status values replace what the arrays showed.
+  std::vector<std::string> assumedLines;
+  for (const std::string& pair : assumed) {
+    const std::string name = pair.substr(0, pair.find('='));
+    const std::string read = textOf(db, name.c_str());
+    if (!applyPair(db, pair, err)) {
+      plan.gateExit = -1;  // no verdict: the question itself was wrong
+      return kExitUsage;
+    }
+    assumedLines.push_back(pair + " (read: " + (read.empty() ? "nothing" : read) + ")");
+  }
 
   out << "\nDry run of package " << package << " on " << textOf(db, "LocalHostName")
       << " (site " << textOf(db, "StatusCurrentDC") << "): no action is run.\n";
@@ -136,6 +148,7 @@ int planStart(const std::string& package, std::ostream& out, GatePlan& plan) {
   } else {
     out << "FORCEFLAG file: absent.\n";
   }
+  for (const std::string& line : assumedLines) out << "Assumed: " << line << "\n";
 
   OrvString action;
   OrvList<OrvString> matched;
@@ -164,9 +177,11 @@ int planStart(const std::string& package, std::ostream& out, GatePlan& plan) {
   return code;
 }
 
-int runDryRun(const std::string& package, bool gateExit, std::ostream& out) {
+int runDryRun(const std::string& package, const std::vector<std::string>& assumed,
+              bool gateExit, std::ostream& out, std::ostream& err) {
   GatePlan plan;
-  const int code = planStart(package, out, plan);
+  const int code = planStart(package, assumed, out, err, plan);
+  if (plan.gateExit < 0) return code;
   printPlan(plan, out);
   return gateExit ? plan.gateExit : code;
 }

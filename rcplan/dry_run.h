@@ -57,11 +57,15 @@ void printPlan(const GatePlan& plan, std::ostream& out);
 
 // The stages of the dry run up to the plan; out receives the dry run's own
 // lines (the verdict is not printed).  Returns the dry run's exit code.
-int planStart(const std::string& package, std::ostream& out, GatePlan& plan);
+// assumed: NAME=VALUE texts set after the discovery (a refused one is
+// explained on err and gives kExitUsage with gateExit -1).
+int planStart(const std::string& package, const std::vector<std::string>& assumed,
+              std::ostream& out, std::ostream& err, GatePlan& plan);
 
 // out receives rcplan's own lines; the driver's log goes to standard
 // output through the process logger, as rcgate's does.
-int runDryRun(const std::string& package, bool gateExit, std::ostream& out);
+int runDryRun(const std::string& package, const std::vector<std::string>& assumed,
+              bool gateExit, std::ostream& out, std::ostream& err);
 
 // The FORCEFLAG path of the package directory in "VKR_PKG_DIR", built as the
 // start-up does ('' when the object has no text value).

@@ -8,14 +8,19 @@
 #include "rcplan/config_check.h"
 #include "rcplan/dry_run.h"
 #include "rcplan/records_cli.h"
+#include "records/decision_record.h"
 #include "rules/orv_rule_db.h"
 
 namespace rcplan {
 
-namespace {
+std::string ruleTableNames() {
+  OrvObjectDb objects;
+  OrvRuleDb rules(&objects);
+  std::string names;
+  for (const std::string& name : orvRuleTableObjects(rules)) names += (names.empty() ? "" : " ") + name;
+  return names;
+}
 
-// Sets one catalogue object from a NAME=VALUE text; on refusal explains why
-// on err and returns 0.
 int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
   const size_t equals = pair.find('=');
   if (equals == std::string::npos || equals == 0) {
@@ -26,7 +31,8 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
   const std::string value = pair.substr(equals + 1);
   OrvObject* object = nullptr;
   if (!db.getObjectByName(name.c_str(), object, 0) || object == nullptr) {
-    err << "rcplan: unknown object '" << name << "'\n";
+    err << "rcplan: unknown object '" << name << "'; the decision table reads: "
+        << ruleTableNames() << "\n";
     return 0;
   }
   if (object->getType() != STRING_TYPE && object->getType() != INTEGER_TYPE) {
@@ -48,13 +54,11 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
   return 1;
 }
 
-}  // namespace
-
 void printUsage(std::ostream& os) {
   os << "Usage: rcplan --dump\n"
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
         "       rcplan [--gate-exit] --check PKG\n"
-        "       rcplan [--gate-exit] PKG\n"
+        "       rcplan [--gate-exit] PKG [--assume NAME=VALUE ...]\n"
         "       rcplan --history PKG [N]\n"
         "       rcplan --replay FILE\n"
         "       rcplan --help | --version\n"
@@ -68,6 +72,7 @@ void printUsage(std::ostream& os) {
         "           and show the action rcgate would choose, the exit code it would\n"
         "           end with and the commands it would send, without sending them\n"
         "           (a FORCEFLAG file is taken into account and left in place)\n"
+        "  --assume   replace status values read from the arrays (the names --state takes)\n"
         "  --gate-exit  exit with the code rcgate would exit with\n"
         "  --history  the newest N (default 20) decision records of rcgate for PKG here\n"
         "  --replay   decide again on the state a decision record holds\n";
@@ -83,6 +88,7 @@ struct CommandLine {
   std::string command;  // "--dump", "--check", ...; "" for a dry run
   std::vector<std::string> operands;
   bool gateExit = false;
+  bool assume = false;  // dry run: the operands after PKG are NAME=VALUE
   bool help = false;
   bool version = false;
   std::string error;  // a usage error, for err
@@ -105,6 +111,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       cl.version = true;
     } else if (arg == "--gate-exit") {
       cl.gateExit = true;
+    } else if (arg == "--assume" && cl.command.empty()) {
+      cl.assume = true;
     } else if (isCommandOption(arg) && cl.command.empty()) {
       cl.command = arg;
     } else if (cl.error.empty()) {
@@ -153,8 +161,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (cl.command == "--history") return runHistory(ops, out, err);
   if (cl.command == "--replay") return runReplay(ops, out, err);
-  if (ops.size() != 1) return usageError("a dry run takes one package name", err);
-  return runDryRun(ops[0], cl.gateExit, out);
+  if (cl.assume && ops.size() < 2) return usageError("--assume needs at least one NAME=VALUE", err);
+  if (!cl.assume && ops.size() != 1) return usageError("a dry run takes one package name", err);
+  return runDryRun(ops[0], {ops.begin() + 1, ops.end()}, cl.gateExit, out, err);
 }
 
 int runDump(std::ostream& out) {
@@ -175,6 +184,20 @@ int runState(const std::vector<std::string>& pairs, std::ostream& out, std::ostr
   for (const std::string& pair : pairs) {
     if (!applyPair(objects, pair, err)) return kExitUsage;
   }
+  // A state typed in by hand is easily incomplete: say what was left out.
+  std::string missing;
+  int inputs = 0;
+  {
+    OrvRuleDb reader(&objects);
+    for (const std::string& name : orvRuleTableObjects(reader)) {
+      ++inputs;
+      bool given = false;
+      for (const std::string& pair : pairs) given = given || pair.compare(0, name.size() + 1, name + "=") == 0;
+      if (!given) missing += " " + name;
+    }
+  }
+  if (!missing.empty() && pairs.size() * 2 < static_cast<size_t>(inputs))
+    out << "Not given, so at their start values:" << missing << "\n";
   OrvRuleDb rules(&objects);
   OrvString action;
   OrvList<OrvString> matched;

@@ -213,6 +213,42 @@ TEST_F(RcplanDryRunTest, FailuresBeforeTheDecisionEndWithTwo) {
   }
 }
 
+// The options around the dry run on site B of the healthy pair: what if,
+// rcgate's exit code, help and version (these touch nothing: no log line,
+// no cluster manager, no array), and a package name that is an option.
+TEST_F(RcplanDryRunTest, AssumeGateExitHelpAndVersion) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* line;  // a whole line of the output
+    bool touches;
+  } cases[] = {
+      {{"pkgora", "--assume", "StatusRCLink=Down"}, 0, "Assumed: StatusRCLink=Down (read: Up)", true},
+      {{"--gate-exit", "pkgora", "--assume", "StatusRCLink=Down"}, 1,
+       "Verdict: rcgate would exit 1: not on any node", true},
+      {{"--gate-exit", "pkgora"}, 3, "Verdict: rcgate would exit 3: the package starts on this node",
+       true},
+      {{"pkgora", "--assume", "StatusRCLnk=Down"}, 2, "Commands rcgate would send", true},
+      {{"--version"}, 0, "rcplan 1.0.0", false},
+      {{"--help", "pkgora"}, 0, "Usage: rcplan --dump", false},
+      {{"-pkgora"}, 2, "rcplan: unknown option '-pkgora'", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    PackageScenario scenario;
+    scenario.node = "nodeb1";
+    install(scenario, false);
+    orv_sandbox::RunResult r = run(rcplanPath(), c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+    // An assumption that is refused gets no verdict.
+    const bool refused = c.exitCode == 2 && c.touches;
+    EXPECT_EQ(r.output.find(std::string(c.line)) == std::string::npos, refused) << r.output;
+    EXPECT_EQ(fakeCalls(*sb_, "tvgetpkgenv").empty(), !c.touches);
+    EXPECT_EQ(r.output.find(" - Node ") == std::string::npos, !c.touches) << r.output;
+    expectOnlyQueries();
+  }
+}
+
 
 // rcplan --check: every finding of a package's configuration in one run,
 // each one line, and nothing sent to the arrays but queries.  Each faulty
