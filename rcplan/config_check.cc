@@ -427,7 +427,7 @@ GatePlan verdictNow(const std::string& package) {
   return plan;
 }
 
-int check(const std::string& package, std::ostream& out) {
+int check(const std::string& package, bool gateExit, std::ostream& out) {
   CheckFindings f(out);
   if (!shellLiteral(package, true)) {
     f.line("Error: Invalid package name [%s]; package names are letters, digits and . _ - only.",
@@ -485,7 +485,7 @@ int check(const std::string& package, std::ostream& out) {
   // The dry run's verdict on the same state, only when both arrays were
   // read: otherwise the findings above already say why a start fails.
   GatePlan plan;
-  const bool planned = views[0].groupRead && views[1].groupRead;
+  const bool planned = gateExit || (views[0].groupRead && views[1].groupRead);
   if (planned) plan = verdictNow(package);
   checkPair(sites, views, planned && (plan.gateExit == 0 || plan.gateExit == 3), f);
   checkForceFlag(packageDir, f);
@@ -498,18 +498,19 @@ int check(const std::string& package, std::ostream& out) {
   }
   if (planned)
     f.line("Verdict: rcgate would exit %d: %s", plan.gateExit, gateExitMeaning(plan.gateExit));
+  if (gateExit) return plan.gateExit;
   return f.errors() == 0 ? kExitCheckClean : kExitCheckFailed;
 }
 
 }  // namespace
 
-int runConfigCheck(const std::string& package, std::ostream& out) {
+int runConfigCheck(const std::string& package, std::ostream& out, bool gateExit) {
   Logger* logger = Logger::createInstance();
   // The queries' own log lines would bury the findings; with DATAREP_DEBUG
   // they are wanted.
   const int savedOutput = logger->getOutput();
   if (!logger->isDebug()) logger->setOutput(0);
-  const int result = check(package, out);
+  const int result = check(package, gateExit, out);
   out.flush();
   logger->setOutput(savedOutput);
   Logger::removeInstance(&logger);

@@ -157,7 +157,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (cl.command == "--check") {
     if (ops.size() != 1) return usageError("--check takes one package name", err);
-    return runConfigCheck(ops[0], out);
+    return runConfigCheck(ops[0], out, cl.gateExit);
   }
   if (cl.command == "--history") return runHistory(ops, out, err);
   if (cl.command == "--replay") return runReplay(ops, out, err);
