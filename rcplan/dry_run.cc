@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <sstream>
 #include <vector>
 
 #include "controller/orv_rc_vexa.h"
@@ -10,8 +11,10 @@
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object_db.h"
 #include "rcgate/orv_base.h"
+#include "rcplan/json_output.h"
 #include "rcplan/plan_runner.h"
 #include "rcplan/rcplan_cli.h"
+#include "records/decision_record.h"
 #include "rules/orv_rule_db.h"
 
 namespace rcplan {
@@ -117,6 +120,9 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
   OrvObjectDb& db = *driver.getObjectDb();
   const std::string flagPath = forceFlagPath(db);
   const int flag = peekForceFlag(db, flagPath);
+  plan.node = textOf(db, "LocalHostName");
+  plan.site = textOf(db, "StatusCurrentDC");
+  plan.forceFlag = flag;
   if (flag < 0) {
     out << "rcplan: could not record the force flag.\n";
     return endBeforeDecision(2);
@@ -149,6 +155,9 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
     out << "FORCEFLAG file: absent.\n";
   }
   for (const std::string& line : assumedLines) out << "Assumed: " << line << "\n";
+  plan.assumed = assumedLines;
+  for (const std::string& name : orvRuleTableObjects(*driver.getRuleDb()))
+    plan.state.push_back({name, textOf(db, name.c_str())});
 
   OrvString action;
   OrvList<OrvString> matched;
@@ -165,6 +174,9 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
     out << "Action: " << action << "\n";
     out << "Matched conditions:\n";
     for (int i = 0; i < matched.numObjects(); ++i) out << matched[i]->data() << "\n";
+    plan.action = action.getValue();
+    for (int i = 0; i < matched.numObjects(); ++i)
+      plan.conditions.push_back(matched[i]->data().getValue());
     if (driver.findAction(action) == nullptr) {
       out << "The action is not in rcgate's action table; rcgate would log:\n"
           << kOrvManualIntervention << "\n";
@@ -173,13 +185,28 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
   }
   // The binding rcgate makes; an unknown name leaves the fallback.
   if (code == kExitDecided) driver.bindAction(action);
-  plan = planTakeover(driver, runner);
+  const GatePlan done = planTakeover(driver, runner);
+  plan.gateExit = done.gateExit;
+  plan.logged = done.logged;
+  plan.steps = done.steps;
   return code;
 }
 
 int runDryRun(const std::string& package, const std::vector<std::string>& assumed,
-              bool gateExit, std::ostream& out, std::ostream& err) {
+              bool gateExit, bool json, std::ostream& out, std::ostream& err) {
   GatePlan plan;
+  if (json) {
+    // Standard output holds the document only: the log is kept off it.
+    Logger* logger = Logger::createInstance();
+    logger->setOutput(0);
+    std::ostringstream text;
+    const int code = planStart(package, assumed, text, err, plan);
+    Logger::removeInstance(&logger);
+    if (plan.gateExit < 0) return code;
+    out << dryRunJson(package, plan, code == kExitDryRunFailed ? lastLine(text.str()) : "")
+        << "\n";
+    return gateExit ? plan.gateExit : code;
+  }
   const int code = planStart(package, assumed, out, err, plan);
   if (plan.gateExit < 0) return code;
   printPlan(plan, out);

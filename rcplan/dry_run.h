@@ -27,6 +27,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 class OrvBase;
@@ -41,6 +42,15 @@ struct GatePlan {
   int gateExit = 2;
   std::vector<std::string> logged;  // the action's messages, as logged
   std::vector<std::string> steps;   // PlanRunner::steps()
+  // What the dry run found on the way, for --json ('' / empty when not
+  // reached).
+  std::string node;
+  std::string site;
+  int forceFlag = -1;  // peekForceFlag()
+  std::vector<std::pair<std::string, std::string>> state;  // the table's inputs
+  std::vector<std::string> assumed;                        // "Assumed: ..." texts
+  std::string action;
+  std::vector<std::string> conditions;
 };
 
 // "the package starts on this node", ... for an rcgate exit code.
@@ -64,8 +74,9 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
 
 // out receives rcplan's own lines; the driver's log goes to standard
 // output through the process logger, as rcgate's does.
+// json: one JSON document on out instead of the text (rcplan/json_output.h).
 int runDryRun(const std::string& package, const std::vector<std::string>& assumed,
-              bool gateExit, std::ostream& out, std::ostream& err);
+              bool gateExit, bool json, std::ostream& out, std::ostream& err);
 
 // The FORCEFLAG path of the package directory in "VKR_PKG_DIR", built as the
 // start-up does ('' when the object has no text value).

@@ -1,5 +1,7 @@
 #include "rcplan/rcplan_cli.h"
 
+#include <sstream>
+
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object.h"
@@ -7,6 +9,7 @@
 #include "objectdb/orv_type.h"
 #include "rcplan/config_check.h"
 #include "rcplan/dry_run.h"
+#include "rcplan/json_output.h"
 #include "rcplan/records_cli.h"
 #include "records/decision_record.h"
 #include "rules/orv_rule_db.h"
@@ -57,8 +60,8 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
 void printUsage(std::ostream& os) {
   os << "Usage: rcplan --dump\n"
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
-        "       rcplan [--gate-exit] --check PKG\n"
-        "       rcplan [--gate-exit] PKG [--assume NAME=VALUE ...]\n"
+        "       rcplan [--gate-exit] [--json] --check PKG\n"
+        "       rcplan [--gate-exit] [--json] PKG [--assume NAME=VALUE ...]\n"
         "       rcplan --history PKG [N]\n"
         "       rcplan --replay FILE\n"
         "       rcplan --help | --version\n"
@@ -74,6 +77,7 @@ void printUsage(std::ostream& os) {
         "           (a FORCEFLAG file is taken into account and left in place)\n"
         "  --assume   replace status values read from the arrays (the names --state takes)\n"
         "  --gate-exit  exit with the code rcgate would exit with\n"
+        "  --json     one JSON document on standard output (dry run, --check)\n"
         "  --history  the newest N (default 20) decision records of rcgate for PKG here\n"
         "  --replay   decide again on the state a decision record holds\n";
 }
@@ -88,6 +92,7 @@ struct CommandLine {
   std::string command;  // "--dump", "--check", ...; "" for a dry run
   std::vector<std::string> operands;
   bool gateExit = false;
+  bool json = false;
   bool assume = false;  // dry run: the operands after PKG are NAME=VALUE
   bool help = false;
   bool version = false;
@@ -111,6 +116,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       cl.version = true;
     } else if (arg == "--gate-exit") {
       cl.gateExit = true;
+    } else if (arg == "--json") {
+      cl.json = true;
     } else if (arg == "--assume" && cl.command.empty()) {
       cl.assume = true;
     } else if (isCommandOption(arg) && cl.command.empty()) {
@@ -144,6 +151,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (!cl.error.empty()) return usageError(cl.error, err);
   if (cl.command.empty() && cl.operands.empty()) return usageError("no command given", err);
+  if (cl.json && !cl.command.empty() && cl.command != "--check")
+    return usageError("--json goes with a dry run or --check", err);
   if (cl.gateExit && !cl.command.empty() && cl.command != "--check")
     return usageError("--gate-exit goes with a dry run or --check", err);
   const std::vector<std::string>& ops = cl.operands;
@@ -157,13 +166,17 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (cl.command == "--check") {
     if (ops.size() != 1) return usageError("--check takes one package name", err);
-    return runConfigCheck(ops[0], out, cl.gateExit);
+    if (!cl.json) return runConfigCheck(ops[0], out, cl.gateExit);
+    std::ostringstream text;
+    const int code = runConfigCheck(ops[0], text, cl.gateExit);
+    out << checkJson(ops[0], text.str(), code) << "\n";
+    return code;
   }
   if (cl.command == "--history") return runHistory(ops, out, err);
   if (cl.command == "--replay") return runReplay(ops, out, err);
   if (cl.assume && ops.size() < 2) return usageError("--assume needs at least one NAME=VALUE", err);
   if (!cl.assume && ops.size() != 1) return usageError("a dry run takes one package name", err);
-  return runDryRun(ops[0], {ops.begin() + 1, ops.end()}, cl.gateExit, out, err);
+  return runDryRun(ops[0], {ops.begin() + 1, ops.end()}, cl.gateExit, cl.json, out, err);
 }
 
 int runDump(std::ostream& out) {
