@@ -249,6 +249,38 @@ TEST_F(RcplanDryRunTest, AssumeGateExitHelpAndVersion) {
   }
 }
 
+// --json: standard output is one document holding the documented fields,
+// with the exit codes of the text output.
+TEST_F(RcplanDryRunTest, JsonHoldsTheDocumentedFields) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::vector<std::string> fields;
+    std::string pointer, value;  // one value the document holds
+  } cases[] = {
+      {{"--json", "pkgora"}, 0,
+       {"package", "node", "site", "force_flag", "state", "assumed", "action", "conditions",
+        "verdict", "logged", "commands", "error"},
+       "/commands/1/command", "startrcopygroup -t vexaa_tgt rcgora_b"},
+      {{"pkgora", "--gate-exit", "--json", "--assume", "StatusRCLink=Down"}, 1, {"verdict"},
+       "/verdict/meaning", "not on any node"},
+      {{"--json", "--check", "pkgora"}, 0, {"package", "findings", "verdict", "exit_code"},
+       "/findings/1/subject", "nodeb1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    PackageScenario scenario;
+    scenario.node = "nodeb1";
+    install(scenario, false);
+    orv_sandbox::RunResult r = run(rcplanPath(), c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+    const nlohmann::json doc = nlohmann::json::parse(r.output, nullptr, false);
+    ASSERT_TRUE(doc.is_object()) << r.output;
+    for (const std::string& f : c.fields) EXPECT_TRUE(doc.contains(f)) << f;
+    EXPECT_EQ(doc.value(nlohmann::json::json_pointer(c.pointer), ""), c.value) << r.output;
+  }
+}
+
 
 // rcplan --check: every finding of a package's configuration in one run,
 // each one line, and nothing sent to the arrays but queries.  Each faulty
