@@ -162,10 +162,26 @@ void checkArray(const CheckSite& s, CheckFindings& f, ArrayView& view) {
            "replicated; repair them before the package goes live.",
            name, s.site, s.target.c_str(), linkStatus.getValue());
   }
+  // One Up link makes the target Up for a start; the others down are a
+  // redundancy lost, said here since nothing else says it.
+  OrvList<_RcLink> all;
+  int up = 0, total = 0;
+  if (linkStatus.getLength() > 0 && OrvVexaUtil::parseShowRCopyLinks(links.path(), all)) {
+    for (int i = 0; i < all.numObjects(); ++i) {
+      if (!(all[i]->data().target == s.target.c_str())) continue;
+      ++total;
+      if (all[i]->data().status == "Up") ++up;
+    }
+  }
+  if (linkStatus == "Up" && up < total)
+    f.line("Warning: Only %d of the %d links of array [%s] (site %s) to target [%s] are Up; "
+           "replication runs on the others: repair the links that are down.",
+           up, total, name, s.site, s.target.c_str());
+  const std::string linkCount =
+      total > 0 ? std::to_string(up) + " of " + std::to_string(total) + " Up" : "not read";
   f.line("Group [%s] on array [%s] (site %s): %s, %s, mode %s; links to [%s]: %s.",
          s.group.c_str(), name, s.site, view.role.c_str(), group->status.getValue(),
-         view.mode.c_str(), s.target.c_str(),
-         linkStatus.getLength() > 0 ? linkStatus.getValue() : "not read");
+         view.mode.c_str(), s.target.c_str(), linkCount.c_str());
 }
 
 void checkPair(const CheckSite sites[2], const ArrayView views[2], bool tableStarts,

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
@@ -234,6 +235,40 @@ void checkValue(const ValueRule& rule, const FirstLines& first, CheckFindings& f
   if (!value.empty() && !isWord(rule.words, value)) refuseValue(rule, value, f);
 }
 
+// Edits (insert, delete, change one character) from a to b.
+size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1 : 0)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// " Did you mean [NAME]?" for the setting closest to name, when one is
+// within two edits; '' otherwise.
+std::string didYouMean(OrvObjectDb& catalogue, const std::string& name) {
+  std::string best;
+  size_t bestDistance = 3;
+  for (int i = 0; i < catalogue.numberOfElements(); ++i) {
+    const OrvObject object = catalogue[i];
+    if (object.getTag() == INTERNAL_OBJ || object.getType() == TAG_TYPE) continue;
+    const std::string candidate = object.getObjectName().getValue();
+    const size_t d = editDistance(name, candidate);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = candidate;
+    }
+  }
+  return best.empty() ? "" : " Did you mean [" + shownName(best) + "]?";
+}
+
 // Names outside the catalogue and names of run-time objects; first gets
 // the first line of every other name.
 void checkNames(const std::vector<AttributeLine>& lines, FirstLines& first, CheckFindings& f) {
@@ -244,14 +279,19 @@ void checkNames(const std::vector<AttributeLine>& lines, FirstLines& first, Chec
     const std::string name = shownName(l.name);
     OrvObject* object = nullptr;
     if (!catalogue.getObjectByName(l.name.c_str(), object, 0)) {
+      const std::string hint = didYouMean(catalogue, l.name);
       if (!stopped) {
+        std::string lost;
+        for (size_t k = i + 1; k < lines.size(); ++k)
+          lost += (lost.empty() ? " Lost: " : ", ") + shownName(lines[k].name);
         f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it. "
-               "A start stops reading the attributes at this line and loses the %d after it.",
-               name.c_str(), static_cast<int>(lines.size() - i - 1));
+               "A start stops reading the attributes at this line and loses the %d after it.%s%s",
+               name.c_str(), static_cast<int>(lines.size() - i - 1),
+               lost.empty() ? "" : (lost + ".").c_str(), hint.c_str());
         stopped = true;
       } else {
-        f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it.",
-               name.c_str());
+        f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it.%s",
+               name.c_str(), hint.c_str());
       }
       continue;
     }

@@ -303,7 +303,7 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
   } cases[] = {
       {"the example package", nullptr, nullptr, false, 0, {},
        {"This node [nodea1] belongs to site A.", "Array [vexaa] (site A) answers through the array client.",
-        "Group [rcgora_a] on array [vexaa] (site A): Primary, Started, mode Sync; links to [vexab_tgt]: Up.",
+        "Group [rcgora_a] on array [vexaa] (site A): Primary, Started, mode Sync; links to [vexab_tgt]: 2 of 2 Up.",
         "Array [vexab] (site B) answers through the array client.",
         "Check of package pkgora finished: no errors, no warnings.",
         "Verdict: rcgate would exit 0: the package starts on this node"}},
@@ -320,6 +320,12 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
         "site B still reports Primary; recover the group with the array's tools once site B is "
         "healthy again"},
        {"Verdict: rcgate would exit 0: the package starts on this node"}},
+      {"one of two links down",
+       [](PackageScenario& s) { s.arrays.array("vexab").links[0].status = "Down"; }, nullptr, false,
+       0,
+       {"Warning: Only 1 of the 2 links of array [vexab] (site B) to target [vexaa_tgt] are Up"},
+       {"Group [rcgora_b] on array [vexab] (site B): Secondary, Started, mode Sync; links to "
+        "[vexaa_tgt]: 1 of 2 Up."}},
       {"an array hanging past the command bound",
        [](PackageScenario& s) {
          s.arrays.array("vexab").addFault("hang").seconds = 10;
@@ -345,7 +351,13 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
        },
        [&](orv_sandbox::Sandbox& sb) { return sb.writeFile(pwfB, "encrypted\n", 0644); }, true, 1,
        {"Error: Attribute [RCVEXA_RESYNC_WAIT_TIMOUT] is not a known setting; correct its name or "
-        "remove it. A start stops reading the attributes at this line and loses the 14 after it.",
+        "remove it. A start stops reading the attributes at this line and loses the 14 after it. "
+        "Lost: RCVEXA_DC1_NODE_LIST, RCVEXA_DC2_NODE_LIST, RCVEXA_DC1_STORAGE_SYSTEM_NAME, "
+        "RCVEXA_DC2_STORAGE_SYSTEM_NAME, RCVEXA_DC2_STORAGE_SYSTEM_USER, "
+        "RCVEXA_DC1_RC_TARGET_FOR_DC2, RCVEXA_DC2_RC_TARGET_FOR_DC1, RCVEXA_DC1_RC_VOLUME_GROUP, "
+        "RCVEXA_DC2_RC_VOLUME_GROUP, RCVEXA_RESYNC_WAIT_TIMEOUT, RCVEXA_AUTO_NONCURDATA, "
+        "RCVEXA_DR_NOTIFICATION_CHOICES, RCVEXA_RPO_THRESHOLD, RCVEXA_StatusFastFailbackOk. Did "
+        "you mean [RCVEXA_RESYNC_WAIT_TIMEOUT]?",
         "Error: Attribute [RCVEXA_StatusFastFailbackOk] names a run-time object",
         "Error: Required attribute [RCVEXA_DC1_STORAGE_SYSTEM_USER] is not set",
         "Error: Attribute [RCVEXA_AUTO_NONCURDATA] holds [yes], not 0 or 1",
