@@ -466,6 +466,48 @@ GatePlan verdictNow(const std::string& package) {
   return plan;
 }
 
+// The parameter file of rcwatch and the keys it reads (rcwatch(8)).
+const char kMonitorParams[] = "/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams";
+const char* const kMonitorKeys[] = {"MonitorInterval", "MetricsDir"};
+
+// Keys rcwatch does not know (it ignores them silently), and a MetricsDir
+// it would not write into.
+void checkMonitorParameters(CheckFindings& f) {
+  OrvString text;
+  if (!OrvUtil::orvReadFile(OrvString(kMonitorParams), text, 0)) return;
+  std::istringstream in(text.getValue());
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    const size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') continue;
+    const size_t end = line.find_first_of(" \t=", start);
+    const std::string key = line.substr(start, end == std::string::npos ? end : end - start);
+    std::string nearest;
+    size_t distance = 4;
+    for (const char* known : kMonitorKeys) {
+      const size_t d = editDistance(key, known);
+      if (d < distance) distance = d, nearest = known;
+    }
+    if (distance != 0) {
+      f.line("Warning: Key [%s] on line %d of %s is not a monitor parameter; rcwatch ignores "
+             "it.%s",
+             key.c_str(), number, kMonitorParams,
+             nearest.empty() ? "" : (" Did you mean [" + nearest + "]?").c_str());
+      continue;
+    }
+    if (key != "MetricsDir") continue;
+    std::string dir = end == std::string::npos ? "" : line.substr(end);
+    dir.erase(0, dir.find_first_not_of(" \t="));
+    dir.erase(dir.find_last_not_of(" \t\r") + 1);
+    struct stat st;
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0)
+      f.line("Warning: MetricsDir [%s] on line %d of %s is not an existing directory owned by "
+             "root; rcwatch writes no metrics file there.",
+             dir.c_str(), number, kMonitorParams);
+  }
+}
+
 int check(const std::string& package, bool gateExit, std::ostream& out) {
   CheckFindings f(out);
   if (!shellLiteral(package, true)) {
@@ -528,6 +570,7 @@ int check(const std::string& package, bool gateExit, std::ostream& out) {
   if (planned) plan = verdictNow(package);
   checkPair(sites, views, planned && (plan.gateExit == 0 || plan.gateExit == 3), f);
   checkForceFlag(packageDir, f);
+  checkMonitorParameters(f);
 
   if (f.errors() == 0 && f.warnings() == 0) {
     f.line("Check of package %s finished: no errors, no warnings.", package.c_str());

@@ -320,10 +320,17 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
         "site B still reports Primary; recover the group with the array's tools once site B is "
         "healthy again"},
        {"Verdict: rcgate would exit 0: the package starts on this node"}},
-      {"one of two links down",
-       [](PackageScenario& s) { s.arrays.array("vexab").links[0].status = "Down"; }, nullptr, false,
-       0,
-       {"Warning: Only 1 of the 2 links of array [vexab] (site B) to target [vexaa_tgt] are Up"},
+      {"one of two links down, a misspelt monitor key, a metrics directory that is not there",
+       [](PackageScenario& s) { s.arrays.array("vexab").links[0].status = "Down"; },
+       [](orv_sandbox::Sandbox& sb) {
+         return sb.writeFile("/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams",
+                             "# rcwatch\nMetricDir=/var/lib/x\nMetricsDir = /var/lib/none\n");
+       },
+       false, 0,
+       {"Warning: Only 1 of the 2 links of array [vexab] (site B) to target [vexaa_tgt] are Up",
+        "Warning: Key [MetricDir] on line 2 of /usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams "
+        "is not a monitor parameter; rcwatch ignores it. Did you mean [MetricsDir]?",
+        "Warning: MetricsDir [/var/lib/none] on line 3 of"},
        {"Group [rcgora_b] on array [vexab] (site B): Secondary, Started, mode Sync; links to "
         "[vexaa_tgt]: 1 of 2 Up."}},
       {"an array hanging past the command bound",
