@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "array/cli_catalogue.h"
+#include "array/command_runner.h"
 #include "array/command_record.h"
 #include "array/orv_vexa_util.h"
 #include "array/timed_command.h"
@@ -96,6 +97,8 @@ int OrvVexaUtil::setUpAccess(const OrvString& system, const OrvString& passwordF
   if (enteredLine != nullptr) logger_->logDebug("%s", enteredLine);
   access->path = kAccessCli;
   access->sshUser = "";
+  // A stand-in answers without the array: nothing to probe.
+  if (OrvCommandRunner::standingIn()) return 1;
   if (!selectAccessPath(system, passwordFile, &access->path, access->sshUser)) return 0;
   if (access->path == kAccessSsh && !checkSafeWord("ssh user", access->sshUser)) return 0;
   return 1;
@@ -142,6 +145,20 @@ int outputDescriptor(const OrvString& outputFile, bool* own) {
 }  // namespace
 
 int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitStatus) {
+  OrvCommandRunner* stand = OrvCommandRunner::installed();
+  std::string answer;
+  if (stand != nullptr && stand->answering() &&
+      stand->answer(run.array.getValue(), run.text.getValue(), answer, exitStatus)) {
+    bool own = false;
+    int fd = outputDescriptor(outputFile, &own);
+    if (fd >= 0) {
+      orv_temp::reset(fd);
+      orv_temp::writeAll(fd, answer);
+      if (own) close(fd);
+    }
+    run.exitStatus = *exitStatus;
+    return *exitStatus == 0 ? 1 : 0;
+  }
   // Same contract with and without a bound: the first word must be
   // executable.  A refused command is still noted (exit status -1).
   OrvString first(run.line);
@@ -165,6 +182,8 @@ int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitSta
   orv_temp::reset(fd);
   OrvTimedCommand::Result r;
   int started = OrvTimedCommand::runInto(run.line.getValue(), commandTimeout_, fd, &r);
+  std::string output;
+  if (stand != nullptr && started) orv_temp::readAll(fd, output);
   if (own) close(fd);
   if (!started) {
     *exitStatus = -1;
@@ -174,6 +193,7 @@ int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitSta
 
   int code = -1;
   if (!r.timedOut && r.rawStatus != -1 && WIFEXITED(r.rawStatus)) code = WEXITSTATUS(r.rawStatus);
+  if (stand != nullptr) stand->observed(run.array.getValue(), run.text.getValue(), output, code);
   run.exitStatus = code;
   run.durationMs = r.durationMs;
   commandEnded(run);
@@ -289,6 +309,10 @@ int OrvVexaUtil::touchSTARTREP(std::string packageDirectory) {
   }
   std::string path = packageDirectory + "/ORVVEXASTARTRCVG";
   logger_->log("Creating file: [%s] ", path.c_str());
+  if (OrvCommandRunner::standingIn()) {
+    logger_->log("Replication will be started after package startup");
+    return 0;
+  }
   // Never through a link, never blocking on a FIFO; an existing regular
   // file is the marker already (nothing is written into it).
   const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;

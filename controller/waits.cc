@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "array/command_runner.h"
 #include "array/orv_vexa_util.h"
 #include "array/rc_records.h"
 #include "controller/orv_rc_vexa.h"
@@ -45,6 +46,17 @@ int clampLinkDownTimeout(int value) {
 }
 
 }  // namespace orv_waits
+
+namespace {
+
+// A planning stand-in must learn of a wait before its first poll, so that
+// the poll finds the wait over instead of sleeping through its bound.
+void announceWait(const char* what, const OrvString& subject, long bound) {
+  if (OrvCommandRunner* r = OrvCommandRunner::installed())
+    r->noteWait(what, subject.getValue(), bound, orv_waits::kPollSeconds);
+}
+
+}  // namespace
 
 int OrvRCVexa::IsTaskCompleted(OrvString& phase) {
   // 'done/total': the part before the first '/', then the rest up to the
@@ -102,6 +114,7 @@ int OrvRCVexa::ca_resyncwait(int reportAsError) {
     }
   }
   long limit = noLimit ? 0 : static_cast<long>(timeout) * 60;
+  announceWait("volumes", localGroup, noLimit ? -1 : limit);
   const bool localUnknown = sameWordIgnoringCase(localRole, "UNKNOWN");
 
   bool synced = false;
@@ -205,6 +218,7 @@ int OrvRCVexa::ca_periodic_resyncwait(OrvString taskId, int /*unused*/) {
   long elapsed = waitClockElapsed();
   logger->logDebug("ElapsedTime = %ld", elapsed);
   long limit = noLimit ? 0 : static_cast<long>(timeout) * 60;
+  if (taskId != "NOTASK") announceWait("task", taskId, noLimit ? -1 : limit);
 
   bool ended = false;
   int pending = 0;
@@ -378,6 +392,7 @@ int OrvRCVexa::waitForLocalGroupStopped(int failoverTrace) {
   if (failoverTrace) logger->logDebug("ElapsedTime = %ld", elapsed);
   readLinkDownTimeout(failoverTrace);
   if (failoverTrace) logger->logDebug("ElapsedTime = %ld", elapsed);
+  announceWait("group stop", localGroup, waitTimeout);
 
   while (elapsed <= static_cast<long>(waitTimeout)) {
     _VolGroupStatus status;

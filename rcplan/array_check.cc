@@ -8,6 +8,7 @@
 #include "array/orv_vexa_util.h"
 #include "array/rc_records.h"
 #include "controller/takeover_actions_steps.h"
+#include "foundation/logger.h"
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
 #include "foundation/util.h"
@@ -50,6 +51,29 @@ bool statusAccepts(const char* object, const std::string& text) {
   return copy.setValue(OrvString(text.c_str())) != 0;
 }
 
+// Runs one listing and tells whether the command layer killed it at its
+// bound (it logs that line, and nothing else says so).
+int listWithin(e_CLI_CMD_OPTION option, const OrvString& array, const OrvString& passwordFile,
+               OrvString& file, int* rc, bool* timedOut) {
+  *timedOut = false;
+  Logger::setTap(
+      [](const std::string& text, void* flag) {
+        if (text.compare(0, 29, "Error: Array command timed ou") == 0) *static_cast<bool*>(flag) = true;
+      },
+      timedOut);
+  const int ok = OrvVexaUtil::JxVexaCliCmdExec(option, array, passwordFile, file, rc);
+  Logger::setTap(nullptr, nullptr);
+  return ok;
+}
+
+void reportTimeout(const CheckSite& s, const char* command, CheckFindings& f) {
+  f.line("Error: Array [%s] (site %s) did not answer [%s] within %d s (%s); check the network "
+         "and the array.",
+         s.array.c_str(), s.site, command, s.commandTimeout,
+         s.timeoutFromAttribute ? "RCVEXA_JxVexaCLICommandTimeout"
+                                : "the check's own bound; RCVEXA_JxVexaCLICommandTimeout sets it");
+}
+
 bool startsWith(const std::string& text, const char* prefix) {
   return strncasecmp(text.c_str(), prefix, std::string(prefix).size()) == 0;
 }
@@ -80,8 +104,9 @@ void checkArray(const CheckSite& s, CheckFindings& f, ArrayView& view) {
     return;
   }
   int rc = -1;  // stays -1 when the command could not be run at all
-  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroups, array, passwordFile, groups.path(),
-                                     &rc)) {
+  bool timedOut = false;
+  if (!listWithin(cliShowRcopyGroups, array, passwordFile, groups.path(), &rc, &timedOut)) {
+    if (timedOut) return reportTimeout(s, "showrcopy groups -csvtable", f);
     f.line("Error: Array [%s] (site %s) does not answer through %s (exit %d: %s); check the "
            "network, the array and the login.",
            name, s.site, how.c_str(), rc, firstOutputLine(groups.path()).c_str());
@@ -123,8 +148,8 @@ void checkArray(const CheckSite& s, CheckFindings& f, ArrayView& view) {
 
   OrvString linkStatus;
   rc = -1;
-  if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, array, passwordFile, links.path(),
-                                     &rc)) {
+  if (!listWithin(cliShowRcopyLinks, array, passwordFile, links.path(), &rc, &timedOut)) {
+    if (timedOut) return reportTimeout(s, "showrcopy links -csvtable", f);
     f.line("Error: Array [%s] (site %s) does not answer the link listing (exit %d: %s); check "
            "the array.",
            name, s.site, rc, firstOutputLine(links.path()).c_str());
@@ -137,19 +162,53 @@ void checkArray(const CheckSite& s, CheckFindings& f, ArrayView& view) {
            "replicated; repair them before the package goes live.",
            name, s.site, s.target.c_str(), linkStatus.getValue());
   }
+  // One Up link makes the target Up for a start; the others down are a
+  // redundancy lost, said here since nothing else says it.
+  OrvList<_RcLink> all;
+  int up = 0, total = 0;
+  if (linkStatus.getLength() > 0 && OrvVexaUtil::parseShowRCopyLinks(links.path(), all)) {
+    for (int i = 0; i < all.numObjects(); ++i) {
+      if (!(all[i]->data().target == s.target.c_str())) continue;
+      ++total;
+      if (all[i]->data().status == "Up") ++up;
+    }
+  }
+  if (linkStatus == "Up" && up < total)
+    f.line("Warning: Only %d of the %d links of array [%s] (site %s) to target [%s] are Up; "
+           "replication runs on the others: repair the links that are down.",
+           up, total, name, s.site, s.target.c_str());
+  const std::string linkCount =
+      total > 0 ? std::to_string(up) + " of " + std::to_string(total) + " Up" : "not read";
   f.line("Group [%s] on array [%s] (site %s): %s, %s, mode %s; links to [%s]: %s.",
          s.group.c_str(), name, s.site, view.role.c_str(), group->status.getValue(),
-         view.mode.c_str(), s.target.c_str(),
-         linkStatus.getLength() > 0 ? linkStatus.getValue() : "not read");
+         view.mode.c_str(), s.target.c_str(), linkCount.c_str());
 }
 
-void checkPair(const CheckSite sites[2], const ArrayView views[2], CheckFindings& f) {
+void checkPair(const CheckSite sites[2], const ArrayView views[2], bool tableStarts,
+               CheckFindings& f) {
   if (!views[0].groupRead || !views[1].groupRead) return;
   const std::string& a = views[0].role;
   const std::string& b = views[1].role;
   const bool complementary = (startsWith(a, "Primary") && startsWith(b, "Secondary")) ||
                              (startsWith(a, "Secondary") && startsWith(b, "Primary"));
-  if (!complementary)
+  // The decision table wins: a state it starts the package in is no error.
+  for (int i = 0; tableStarts && !complementary && i < 2; ++i) {
+    if (views[i].role == "Primary-Rev" && views[1 - i].role == "Primary") {
+      f.line("Warning: site %s [%s] is Primary-Rev: the group was failed over to site %s while "
+             "site %s still reports Primary; recover the group with the array's tools once site "
+             "%s is healthy again",
+             sites[i].site, sites[i].group.c_str(), sites[i].site, sites[1 - i].site,
+             sites[1 - i].site);
+      return;
+    }
+  }
+  if (!complementary && tableStarts)
+    f.line("Warning: The two halves are not one primary and one secondary (site A [%s]: %s, site "
+           "B [%s]: %s), yet the decision table starts the package on this node in this state "
+           "(see the verdict), so it is no error here; bring the group into a known state with "
+           "the array's tools.",
+           sites[0].group.c_str(), a.c_str(), sites[1].group.c_str(), b.c_str());
+  else if (!complementary)
     f.line("Error: The two halves are not one primary and one secondary (site A [%s]: %s, site B "
            "[%s]: %s); bring the group into a known state with the array's tools before a start.",
            sites[0].group.c_str(), a.c_str(), sites[1].group.c_str(), b.c_str());

@@ -39,7 +39,15 @@ struct CheckSite {
   // Every value present and safe for a command line: the array may be
   // asked.
   bool queryable = false;
+  // The bound of each array command, and whether the package's
+  // RCVEXA_JxVexaCLICommandTimeout set it (else it is --check's own).
+  int commandTimeout = 0;
+  bool timeoutFromAttribute = false;
 };
+
+// --check's own bound of an array command when the package sets none: a
+// hanging array must not hold the check up.
+const int kCheckCommandTimeout = 30;
 
 // What the group listing of one array showed.
 struct ArrayView {
@@ -53,7 +61,10 @@ struct ArrayView {
 void checkArray(const CheckSite& site, CheckFindings& findings, ArrayView& view);
 
 // The two halves together: one primary and one secondary, the same mode.
-void checkPair(const CheckSite sites[2], const ArrayView views[2], CheckFindings& findings);
+// tableStarts: the decision table lets the package start on this node in
+// this state; then a pair of two primaries is a Warning, not an Error.
+void checkPair(const CheckSite sites[2], const ArrayView views[2], bool tableStarts,
+               CheckFindings& findings);
 
 }  // namespace rcplan
 

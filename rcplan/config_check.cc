@@ -4,15 +4,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 #include <memory>
 #include <vector>
 
+#include "array/orv_vexa_util.h"
 #include "controller/safe_config.h"
 #include "controller/site_objects.h"
 #include "controller/takeover_actions_steps.h"
@@ -233,6 +236,40 @@ void checkValue(const ValueRule& rule, const FirstLines& first, CheckFindings& f
   if (!value.empty() && !isWord(rule.words, value)) refuseValue(rule, value, f);
 }
 
+// Edits (insert, delete, change one character) from a to b.
+size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1 : 0)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// " Did you mean [NAME]?" for the setting closest to name, when one is
+// within two edits; '' otherwise.
+std::string didYouMean(OrvObjectDb& catalogue, const std::string& name) {
+  std::string best;
+  size_t bestDistance = 3;
+  for (int i = 0; i < catalogue.numberOfElements(); ++i) {
+    const OrvObject object = catalogue[i];
+    if (object.getTag() == INTERNAL_OBJ || object.getType() == TAG_TYPE) continue;
+    const std::string candidate = object.getObjectName().getValue();
+    const size_t d = editDistance(name, candidate);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = candidate;
+    }
+  }
+  return best.empty() ? "" : " Did you mean [" + shownName(best) + "]?";
+}
+
 // Names outside the catalogue and names of run-time objects; first gets
 // the first line of every other name.
 void checkNames(const std::vector<AttributeLine>& lines, FirstLines& first, CheckFindings& f) {
@@ -243,14 +280,19 @@ void checkNames(const std::vector<AttributeLine>& lines, FirstLines& first, Chec
     const std::string name = shownName(l.name);
     OrvObject* object = nullptr;
     if (!catalogue.getObjectByName(l.name.c_str(), object, 0)) {
+      const std::string hint = didYouMean(catalogue, l.name);
       if (!stopped) {
+        std::string lost;
+        for (size_t k = i + 1; k < lines.size(); ++k)
+          lost += (lost.empty() ? " Lost: " : ", ") + shownName(lines[k].name);
         f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it. "
-               "A start stops reading the attributes at this line and loses the %d after it.",
-               name.c_str(), static_cast<int>(lines.size() - i - 1));
+               "A start stops reading the attributes at this line and loses the %d after it.%s%s",
+               name.c_str(), static_cast<int>(lines.size() - i - 1),
+               lost.empty() ? "" : (lost + ".").c_str(), hint.c_str());
         stopped = true;
       } else {
-        f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it.",
-               name.c_str());
+        f.line("Error: Attribute [%s] is not a known setting; correct its name or remove it.%s",
+               name.c_str(), hint.c_str());
       }
       continue;
     }
@@ -418,7 +460,60 @@ void checkForceFlag(const std::string& dir, CheckFindings& f) {
            flag.c_str());
 }
 
-int check(const std::string& package, std::ostream& out) {
+// What rcplan PKG would say for this node now, with its log kept quiet.
+GatePlan verdictNow(const std::string& package) {
+  // The driver drops a logger reference it never took when it ends: this
+  // one is for it, so the check's logger, and its silence, outlive it.
+  Logger::createInstance();
+  GatePlan plan;
+  std::ostringstream discard;
+  planStart(package, {}, discard, discard, plan);
+  return plan;
+}
+
+// The parameter file of rcwatch and the keys it reads (rcwatch(8)).
+const char kMonitorParams[] = "/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams";
+const char* const kMonitorKeys[] = {"MonitorInterval", "MetricsDir"};
+
+// Keys rcwatch does not know (it ignores them silently), and a MetricsDir
+// it would not write into.
+void checkMonitorParameters(CheckFindings& f) {
+  OrvString text;
+  if (!OrvUtil::orvReadFile(OrvString(kMonitorParams), text, 0)) return;
+  std::istringstream in(text.getValue());
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    const size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') continue;
+    const size_t end = line.find_first_of(" \t=", start);
+    const std::string key = line.substr(start, end == std::string::npos ? end : end - start);
+    std::string nearest;
+    size_t distance = 4;
+    for (const char* known : kMonitorKeys) {
+      const size_t d = editDistance(key, known);
+      if (d < distance) distance = d, nearest = known;
+    }
+    if (distance != 0) {
+      f.line("Warning: Key [%s] on line %d of %s is not a monitor parameter; rcwatch ignores "
+             "it.%s",
+             key.c_str(), number, kMonitorParams,
+             nearest.empty() ? "" : (" Did you mean [" + nearest + "]?").c_str());
+      continue;
+    }
+    if (key != "MetricsDir") continue;
+    std::string dir = end == std::string::npos ? "" : line.substr(end);
+    dir.erase(0, dir.find_first_not_of(" \t="));
+    dir.erase(dir.find_last_not_of(" \t\r") + 1);
+    struct stat st;
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0)
+      f.line("Warning: MetricsDir [%s] on line %d of %s is not an existing directory owned by "
+             "root; rcwatch writes no metrics file there.",
+             dir.c_str(), number, kMonitorParams);
+  }
+}
+
+int check(const std::string& package, bool gateExit, std::ostream& out) {
   CheckFindings f(out);
   if (!shellLiteral(package, true)) {
     f.line("Error: Invalid package name [%s]; package names are letters, digits and . _ - only.",
@@ -452,10 +547,16 @@ int check(const std::string& package, std::ostream& out) {
   std::string site;
   checkNodes(first, node, site, f);
 
+  // The bound a start applies to every array command, or the check's own.
+  const int attributeTimeout = atoi(stringValue(first, "JxVexaCLICommandTimeout").c_str());
+  const int timeout = attributeTimeout > 0 ? attributeTimeout : kCheckCommandTimeout;
+  OrvVexaUtil::setCommandTimeout(timeout);
   CheckSite sites[2];
   ArrayView views[2];
   for (int i = 0; i < 2; ++i) {
     fillSite(first, unsafe, i, sites[i]);
+    sites[i].commandTimeout = timeout;
+    sites[i].timeoutFromAttribute = attributeTimeout > 0;
     checkPasswordFile(sites[i], f);
   }
   for (int i = 0; i < 2; ++i) {
@@ -467,8 +568,14 @@ int check(const std::string& package, std::ostream& out) {
              sites[i].site);
     }
   }
-  checkPair(sites, views, f);
+  // The dry run's verdict on the same state, only when both arrays were
+  // read: otherwise the findings above already say why a start fails.
+  GatePlan plan;
+  const bool planned = gateExit || (views[0].groupRead && views[1].groupRead);
+  if (planned) plan = verdictNow(package);
+  checkPair(sites, views, planned && (plan.gateExit == 0 || plan.gateExit == 3), f);
   checkForceFlag(packageDir, f);
+  checkMonitorParameters(f);
 
   if (f.errors() == 0 && f.warnings() == 0) {
     f.line("Check of package %s finished: no errors, no warnings.", package.c_str());
@@ -476,18 +583,21 @@ int check(const std::string& package, std::ostream& out) {
     f.line("Check of package %s finished: errors %d, warnings %d.", package.c_str(), f.errors(),
            f.warnings());
   }
+  if (planned)
+    f.line("Verdict: rcgate would exit %d: %s", plan.gateExit, gateExitMeaning(plan.gateExit));
+  if (gateExit) return plan.gateExit;
   return f.errors() == 0 ? kExitCheckClean : kExitCheckFailed;
 }
 
 }  // namespace
 
-int runConfigCheck(const std::string& package, std::ostream& out) {
+int runConfigCheck(const std::string& package, std::ostream& out, bool gateExit) {
   Logger* logger = Logger::createInstance();
   // The queries' own log lines would bury the findings; with DATAREP_DEBUG
   // they are wanted.
   const int savedOutput = logger->getOutput();
   if (!logger->isDebug()) logger->setOutput(0);
-  const int result = check(package, out);
+  const int result = check(package, gateExit, out);
   out.flush();
   logger->setOutput(savedOutput);
   Logger::removeInstance(&logger);

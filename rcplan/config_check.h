@@ -24,6 +24,10 @@
 // or unsafe.  Temporary files go to /tmp and are removed: the package
 // directory is not touched, not even created.
 //
+// It ends with the dry run's verdict line for this node once both arrays
+// were read; a pair the decision table starts the package on is then no
+// Error.  Every array command is bounded (the attribute, else 30 s).
+//
 // Exit code: 0 without an Error, 1 with one.
 
 #ifndef RCPLAN_CONFIG_CHECK_H_
@@ -37,7 +41,10 @@ namespace rcplan {
 const int kExitCheckClean = 0;
 const int kExitCheckFailed = 1;
 
-int runConfigCheck(const std::string& package, std::ostream& out);
+// gateExit: exit with rcgate's code instead (the verdict is then given
+// even when an array could not be read; a check that ends before it gives
+// 1 as before).
+int runConfigCheck(const std::string& package, std::ostream& out, bool gateExit = false);
 
 }  // namespace rcplan
 

@@ -1,5 +1,7 @@
 #include "rcplan/rcplan_cli.h"
 
+#include <sstream>
+
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object.h"
@@ -7,15 +9,21 @@
 #include "objectdb/orv_type.h"
 #include "rcplan/config_check.h"
 #include "rcplan/dry_run.h"
+#include "rcplan/json_output.h"
 #include "rcplan/records_cli.h"
+#include "records/decision_record.h"
 #include "rules/orv_rule_db.h"
 
 namespace rcplan {
 
-namespace {
+std::string ruleTableNames() {
+  OrvObjectDb objects;
+  OrvRuleDb rules(&objects);
+  std::string names;
+  for (const std::string& name : orvRuleTableObjects(rules)) names += (names.empty() ? "" : " ") + name;
+  return names;
+}
 
-// Sets one catalogue object from a NAME=VALUE text; on refusal explains why
-// on err and returns 0.
 int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
   const size_t equals = pair.find('=');
   if (equals == std::string::npos || equals == 0) {
@@ -26,7 +34,8 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
   const std::string value = pair.substr(equals + 1);
   OrvObject* object = nullptr;
   if (!db.getObjectByName(name.c_str(), object, 0) || object == nullptr) {
-    err << "rcplan: unknown object '" << name << "'\n";
+    err << "rcplan: unknown object '" << name << "'; the decision table reads: "
+        << ruleTableNames() << "\n";
     return 0;
   }
   if (object->getType() != STRING_TYPE && object->getType() != INTEGER_TYPE) {
@@ -48,15 +57,14 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
   return 1;
 }
 
-}  // namespace
-
 void printUsage(std::ostream& os) {
   os << "Usage: rcplan --dump\n"
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
-        "       rcplan --check PKG\n"
-        "       rcplan PKG\n"
+        "       rcplan [--gate-exit] [--json] --check PKG\n"
+        "       rcplan [--gate-exit] [--json] PKG [--assume NAME=VALUE ...]\n"
         "       rcplan --history PKG [N]\n"
         "       rcplan --replay FILE\n"
+        "       rcplan --help | --version\n"
         "\n"
         "  --dump   print the condition list, the rule sets and the rule paths\n"
         "  --state  set the named objects and show the action the rule table chooses\n"
@@ -64,59 +72,111 @@ void printUsage(std::ostream& os) {
         "  --check  check the whole configuration of package PKG on this node: every\n"
         "           finding on one line (Error: or Warning:); the arrays only queried\n"
         "  PKG      dry run of a start of package PKG on this node: read both arrays\n"
-        "           and show the action rcgate would choose, without running it\n"
+        "           and show the action rcgate would choose, the exit code it would\n"
+        "           end with and the commands it would send, without sending them\n"
         "           (a FORCEFLAG file is taken into account and left in place)\n"
+        "  --assume   replace status values read from the arrays (the names --state takes)\n"
+        "  --gate-exit  exit with the code rcgate would exit with\n"
+        "  --json     one JSON document on standard output (dry run, --check)\n"
         "  --history  the newest N (default 20) decision records of rcgate for PKG here\n"
         "  --replay   decide again on the state a decision record holds\n";
 }
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) {
-    printUsage(err);
-    return kExitUsage;
+namespace {
+
+// The command line taken apart.  Every word starting with '-' is an option
+// wherever it stands (so a package name never starts with one); the first
+// command option names the command, the other words are its operands, in
+// order.
+struct CommandLine {
+  std::string command;  // "--dump", "--check", ...; "" for a dry run
+  std::vector<std::string> operands;
+  bool gateExit = false;
+  bool json = false;
+  bool assume = false;  // dry run: the operands after PKG are NAME=VALUE
+  bool help = false;
+  bool version = false;
+  std::string error;  // a usage error, for err
+};
+
+bool isCommandOption(const std::string& arg) {
+  for (const char* c : {"--dump", "--state", "--check", "--history", "--replay"})
+    if (arg == c) return true;
+  return false;
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  for (const std::string& arg : args) {
+    if (arg.empty() || arg[0] != '-') {
+      cl.operands.push_back(arg);
+    } else if (arg == "--help" || arg == "-h") {
+      cl.help = true;
+    } else if (arg == "--version") {
+      cl.version = true;
+    } else if (arg == "--gate-exit") {
+      cl.gateExit = true;
+    } else if (arg == "--json") {
+      cl.json = true;
+    } else if (arg == "--assume" && cl.command.empty()) {
+      cl.assume = true;
+    } else if (isCommandOption(arg) && cl.command.empty()) {
+      cl.command = arg;
+    } else if (cl.error.empty()) {
+      cl.error = isCommandOption(arg) ? "only one of " + cl.command + " and " + arg + " at a time"
+                                      : "unknown option '" + arg + "'";
+    }
   }
-  const std::string& command = args[0];
-  if (command == "--help" || command == "-h") {
+  return cl;
+}
+
+int usageError(const std::string& message, std::ostream& err) {
+  err << "rcplan: " << message << "\n";
+  printUsage(err);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const CommandLine cl = parseCommandLine(args);
+  // Asked for on their own, they touch nothing: no log, no cluster manager.
+  if (cl.help) {
     printUsage(out);
     return kExitDecided;
   }
-  if (command == "--dump") {
-    if (args.size() != 1) {
-      err << "rcplan: --dump takes no arguments\n";
-      printUsage(err);
-      return kExitUsage;
-    }
+  if (cl.version) {
+    out << "rcplan " << ORV_PROGRAM_VERSION << "\n";
+    return kExitDecided;
+  }
+  if (!cl.error.empty()) return usageError(cl.error, err);
+  if (cl.command.empty() && cl.operands.empty()) return usageError("no command given", err);
+  if (cl.json && !cl.command.empty() && cl.command != "--check")
+    return usageError("--json goes with a dry run or --check", err);
+  if (cl.gateExit && !cl.command.empty() && cl.command != "--check")
+    return usageError("--gate-exit goes with a dry run or --check", err);
+  const std::vector<std::string>& ops = cl.operands;
+  if (cl.command == "--dump") {
+    if (!ops.empty()) return usageError("--dump takes no arguments", err);
     return runDump(out);
   }
-  if (command == "--state") {
-    if (args.size() < 2) {
-      err << "rcplan: --state needs at least one NAME=VALUE\n";
-      printUsage(err);
-      return kExitUsage;
-    }
-    return runState(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  if (cl.command == "--state") {
+    if (ops.empty()) return usageError("--state needs at least one NAME=VALUE", err);
+    return runState(ops, out, err);
   }
-  if (command == "--check") {
-    if (args.size() != 2) {
-      err << "rcplan: --check takes one package name\n";
-      printUsage(err);
-      return kExitUsage;
-    }
-    return runConfigCheck(args[1], out);
+  if (cl.command == "--check") {
+    if (ops.size() != 1) return usageError("--check takes one package name", err);
+    if (!cl.json) return runConfigCheck(ops[0], out, cl.gateExit);
+    std::ostringstream text;
+    const int code = runConfigCheck(ops[0], text, cl.gateExit);
+    out << checkJson(ops[0], text.str(), code) << "\n";
+    return code;
   }
-  if (command == "--history") return runHistory({args.begin() + 1, args.end()}, out, err);
-  if (command == "--replay") return runReplay({args.begin() + 1, args.end()}, out, err);
-  if (command[0] != '-') {
-    if (args.size() != 1) {
-      err << "rcplan: a dry run takes one package name\n";
-      printUsage(err);
-      return kExitUsage;
-    }
-    return runDryRun(command, out);
-  }
-  err << "rcplan: unknown option '" << command << "'\n";
-  printUsage(err);
-  return kExitUsage;
+  if (cl.command == "--history") return runHistory(ops, out, err);
+  if (cl.command == "--replay") return runReplay(ops, out, err);
+  if (cl.assume && ops.size() < 2) return usageError("--assume needs at least one NAME=VALUE", err);
+  if (!cl.assume && ops.size() != 1) return usageError("a dry run takes one package name", err);
+  return runDryRun(ops[0], {ops.begin() + 1, ops.end()}, cl.gateExit, cl.json, out, err);
 }
 
 int runDump(std::ostream& out) {
@@ -137,6 +197,20 @@ int runState(const std::vector<std::string>& pairs, std::ostream& out, std::ostr
   for (const std::string& pair : pairs) {
     if (!applyPair(objects, pair, err)) return kExitUsage;
   }
+  // A state typed in by hand is easily incomplete: say what was left out.
+  std::string missing;
+  int inputs = 0;
+  {
+    OrvRuleDb reader(&objects);
+    for (const std::string& name : orvRuleTableObjects(reader)) {
+      ++inputs;
+      bool given = false;
+      for (const std::string& pair : pairs) given = given || pair.compare(0, name.size() + 1, name + "=") == 0;
+      if (!given) missing += " " + name;
+    }
+  }
+  if (!missing.empty() && pairs.size() * 2 < static_cast<size_t>(inputs))
+    out << "Not given, so at their start values:" << missing << "\n";
   OrvRuleDb rules(&objects);
   OrvString action;
   OrvList<OrvString> matched;

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+class OrvObjectDb;
+
 namespace rcplan {
 
 const int kExitDecided = 0;
@@ -37,6 +39,11 @@ const int kExitUsage = 2;
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 void printUsage(std::ostream& os);
+
+// Sets one catalogue object from a NAME=VALUE text; on refusal explains why
+// on err (an unknown name with the names the decision table reads) and
+// returns 0.
+int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err);
 
 // The three dumps of the rule table.
 int runDump(std::ostream& out);

@@ -233,6 +233,74 @@ TEST_F(RcplanDryRunTest, FailuresBeforeTheDecisionEndWithTwo) {
   }
 }
 
+// The options around the dry run on site B of the healthy pair: what if,
+// rcgate's exit code, help and version (these touch nothing: no log line,
+// no cluster manager, no array), and a package name that is an option.
+TEST_F(RcplanDryRunTest, AssumeGateExitHelpAndVersion) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* line;  // a whole line of the output
+    bool touches;
+  } cases[] = {
+      {{"pkgora", "--assume", "StatusRCLink=Down"}, 0, "Assumed: StatusRCLink=Down (read: Up)", true},
+      {{"--gate-exit", "pkgora", "--assume", "StatusRCLink=Down"}, 1,
+       "Verdict: rcgate would exit 1: not on any node", true},
+      {{"--gate-exit", "pkgora"}, 3, "Verdict: rcgate would exit 3: the package starts on this node",
+       true},
+      {{"pkgora", "--assume", "StatusRCLnk=Down"}, 2, "Commands rcgate would send", true},
+      {{"--version"}, 0, "rcplan 1.0.0", false},
+      {{"--help", "pkgora"}, 0, "Usage: rcplan --dump", false},
+      {{"-pkgora"}, 2, "rcplan: unknown option '-pkgora'", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    PackageScenario scenario;
+    scenario.node = "nodeb1";
+    install(scenario, false);
+    orv_sandbox::RunResult r = run(rcplanPath(), c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+    // An assumption that is refused gets no verdict.
+    const bool refused = c.exitCode == 2 && c.touches;
+    EXPECT_EQ(r.output.find(std::string(c.line)) == std::string::npos, refused) << r.output;
+    EXPECT_EQ(fakeCalls(*sb_, "tvgetpkgenv").empty(), !c.touches);
+    EXPECT_EQ(r.output.find(" - Node ") == std::string::npos, !c.touches) << r.output;
+    expectOnlyQueries();
+  }
+}
+
+// --json: standard output is one document holding the documented fields,
+// with the exit codes of the text output.
+TEST_F(RcplanDryRunTest, JsonHoldsTheDocumentedFields) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::vector<std::string> fields;
+    std::string pointer, value;  // one value the document holds
+  } cases[] = {
+      {{"--json", "pkgora"}, 0,
+       {"package", "node", "site", "force_flag", "state", "assumed", "action", "conditions",
+        "verdict", "logged", "commands", "error"},
+       "/commands/1/command", "startrcopygroup -t vexaa_tgt rcgora_b"},
+      {{"pkgora", "--gate-exit", "--json", "--assume", "StatusRCLink=Down"}, 1, {"verdict"},
+       "/verdict/meaning", "not on any node"},
+      {{"--json", "--check", "pkgora"}, 0, {"package", "findings", "verdict", "exit_code"},
+       "/findings/1/subject", "nodeb1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    PackageScenario scenario;
+    scenario.node = "nodeb1";
+    install(scenario, false);
+    orv_sandbox::RunResult r = run(rcplanPath(), c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+    const nlohmann::json doc = nlohmann::json::parse(r.output, nullptr, false);
+    ASSERT_TRUE(doc.is_object()) << r.output;
+    for (const std::string& f : c.fields) EXPECT_TRUE(doc.contains(f)) << f;
+    EXPECT_EQ(doc.value(nlohmann::json::json_pointer(c.pointer), ""), c.value) << r.output;
+  }
+}
+
 
 // rcplan --check: every finding of a package's configuration in one run,
 // each one line, and nothing sent to the arrays but queries.  Each faulty
@@ -255,9 +323,45 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
   } cases[] = {
       {"the example package", nullptr, nullptr, false, 0, {},
        {"This node [nodea1] belongs to site A.", "Array [vexaa] (site A) answers through the array client.",
-        "Group [rcgora_a] on array [vexaa] (site A): Primary, Started, mode Sync; links to [vexab_tgt]: Up.",
+        "Group [rcgora_a] on array [vexaa] (site A): Primary, Started, mode Sync; links to [vexab_tgt]: 2 of 2 Up.",
         "Array [vexab] (site B) answers through the array client.",
-        "Check of package pkgora finished: no errors, no warnings."}},
+        "Check of package pkgora finished: no errors, no warnings.",
+        "Verdict: rcgate would exit 0: the package starts on this node"}},
+      {"failed over to site A: the table starts the package here, so only a Warning",
+       [](PackageScenario& s) {
+         arraysim::SimGroup& a = s.arrays.array("vexaa").group("rcgora_a");
+         a.role = "Primary-Rev";
+         a.status = "Stopped";
+         a.setVolumes("Stopped");
+         s.arrays.array("vexab").group("rcgora_b").role = "Primary";
+       },
+       nullptr, false, 0,
+       {"Warning: site A [rcgora_a] is Primary-Rev: the group was failed over to site A while "
+        "site B still reports Primary; recover the group with the array's tools once site B is "
+        "healthy again"},
+       {"Verdict: rcgate would exit 0: the package starts on this node"}},
+      {"one of two links down, a misspelt monitor key, a metrics directory that is not there",
+       [](PackageScenario& s) { s.arrays.array("vexab").links[0].status = "Down"; },
+       [](orv_sandbox::Sandbox& sb) {
+         return sb.writeFile("/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams",
+                             "# rcwatch\nMetricDir=/var/lib/x\nMetricsDir = /var/lib/none\n");
+       },
+       false, 0,
+       {"Warning: Only 1 of the 2 links of array [vexab] (site B) to target [vexaa_tgt] are Up",
+        "Warning: Key [MetricDir] on line 2 of /usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams "
+        "is not a monitor parameter; rcwatch ignores it. Did you mean [MetricsDir]?",
+        "Warning: MetricsDir [/var/lib/none] on line 3 of"},
+       {"Group [rcgora_b] on array [vexab] (site B): Secondary, Started, mode Sync; links to "
+        "[vexaa_tgt]: 1 of 2 Up."}},
+      {"an array hanging past the command bound",
+       [](PackageScenario& s) {
+         s.arrays.array("vexab").addFault("hang").seconds = 10;
+         s.set("RCVEXA_JxVexaCLICommandTimeout", "2", false);
+       },
+       nullptr, false, 1,
+       {"Error: Array [vexab] (site B) did not answer [showrcopy groups -csvtable] within 2 s "
+        "(RCVEXA_JxVexaCLICommandTimeout)"},
+       {}},
       {"attributes, node lists, a password file, a missing group, the force flag",
        [](PackageScenario& s) {
          s.set("RCVEXA_RESYNC_WAIT_TIMOUT", "30", false);
@@ -274,7 +378,13 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
        },
        [&](orv_sandbox::Sandbox& sb) { return sb.writeFile(pwfB, "encrypted\n", 0644); }, true, 1,
        {"Error: Attribute [RCVEXA_RESYNC_WAIT_TIMOUT] is not a known setting; correct its name or "
-        "remove it. A start stops reading the attributes at this line and loses the 14 after it.",
+        "remove it. A start stops reading the attributes at this line and loses the 14 after it. "
+        "Lost: RCVEXA_DC1_NODE_LIST, RCVEXA_DC2_NODE_LIST, RCVEXA_DC1_STORAGE_SYSTEM_NAME, "
+        "RCVEXA_DC2_STORAGE_SYSTEM_NAME, RCVEXA_DC2_STORAGE_SYSTEM_USER, "
+        "RCVEXA_DC1_RC_TARGET_FOR_DC2, RCVEXA_DC2_RC_TARGET_FOR_DC1, RCVEXA_DC1_RC_VOLUME_GROUP, "
+        "RCVEXA_DC2_RC_VOLUME_GROUP, RCVEXA_RESYNC_WAIT_TIMEOUT, RCVEXA_AUTO_NONCURDATA, "
+        "RCVEXA_DR_NOTIFICATION_CHOICES, RCVEXA_RPO_THRESHOLD, RCVEXA_StatusFastFailbackOk. Did "
+        "you mean [RCVEXA_RESYNC_WAIT_TIMEOUT]?",
         "Error: Attribute [RCVEXA_StatusFastFailbackOk] names a run-time object",
         "Error: Required attribute [RCVEXA_DC1_STORAGE_SYSTEM_USER] is not set",
         "Error: Attribute [RCVEXA_AUTO_NONCURDATA] holds [yes], not 0 or 1",

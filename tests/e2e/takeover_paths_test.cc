@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ struct GateRun {
   std::vector<std::string> msgs;    // normal level
   std::vector<std::string> debug;   // every message
   std::vector<std::string> after;   // "array: command" after the first discovery
+  std::vector<std::string> changes;  // those of them that change a group
+  bool allSucceeded = true;          // every command after the discovery did
   std::vector<std::string> leftovers;
 };
 
@@ -60,8 +63,12 @@ GateRun runState(const orv_actions::State& st, const std::vector<std::string>& a
   // The array commands after the first discovery, as "array: command".
   const arraysim::SimJournal journal = orv_e2e::journal(sb);
   const auto calls = orv_actions::arrayCalls(journal);
-  for (size_t k = orv_actions::firstAfterDiscovery(calls); k < calls.size(); ++k)
+  for (size_t k = orv_actions::firstAfterDiscovery(calls); k < calls.size(); ++k) {
     r.after.push_back(calls[k]->array + ": " + calls[k]->command);
+    if (calls[k]->command.compare(0, 4, "show") != 0 && r.allSucceeded)
+      r.changes.push_back(r.after.back());
+    r.allSucceeded = r.allSucceeded && calls[k]->exitCode == 0;
+  }
   r.leftovers = orv_actions::leftoversOf(sb, s);
   if (getenv("TAKEOVER_PATHS_PRINT")) {
     printf("exit %d\n", r.result.exitCode);
@@ -488,6 +495,79 @@ TEST(ActionBinding, UncoveredStateFallsBackToManualIntervention) {
   EXPECT_EQ("", orv_actions::chosenAction(r.debug));
   EXPECT_TRUE(r.after.empty()) << orv_fault::join(r.after);
   EXPECT_TRUE(r.leftovers.empty()) << orv_fault::join(r.leftovers);
+}
+
+
+// The first lines of the Error and Warning messages among msgs from the
+// first one equal to from on (all of them when from is '').
+std::vector<std::string> findings(const std::vector<std::string>& msgs, const std::string& from) {
+  std::vector<std::string> out;
+  bool on = from.empty();
+  for (const std::string& m : msgs) {
+    on = on || m.compare(0, from.size(), from) == 0;
+    if (on && (m.compare(0, 6, "Error:") == 0 || m.compare(0, 8, "Warning:") == 0))
+      out.push_back(m.substr(0, m.find('\n')));
+  }
+  return out;
+}
+
+// The lines of text between the line starting with first and the one
+// starting with last.
+std::vector<std::string> linesBetween(const std::string& text, const std::string& first,
+                                      const std::string& last) {
+  std::vector<std::string> out;
+  bool on = false;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (line.compare(0, last.size(), last) == 0 && on) break;
+    if (on) out.push_back(line);
+    on = on || line.compare(0, first.size(), first) == 0;
+  }
+  return out;
+}
+
+// The dry run's verdict and plan against what rcgate then does on the same
+// state: the same exit code, Error and Warning lines and group commands,
+// as far as the arrays let every command succeed (up to the first that
+// failed otherwise).  The dry run sends only queries.
+TEST(TakeoverPaths, DryRunPlansWhatEachActionDoes) {
+  ORV_REQUIRE_SANDBOX();
+  ORV_REQUIRE_RCGATE();
+  const std::string rcplan = orv_e2e::buildDir() + "/rcplan/rcplan";
+  for (const ActionCase& a : orv_actions::actionCases()) {
+    SCOPED_TRACE(a.action);
+    GateRun gate = runState(a.state, {orv_e2e::rcgatePath(), "PKG"});
+    GateRun plan = runState(a.state, {rcplan, "--gate-exit", "PKG"});
+    ASSERT_TRUE(plan.result.exited()) << plan.result.describe();
+    const std::string& out = plan.result.output;
+    const std::string tail = out.substr(std::min(out.size(), out.find("Dry run of")));
+    EXPECT_NE(out.find(std::string("Action: ") + a.action + "\n"), std::string::npos) << tail;
+    for (const std::string& c : plan.after) EXPECT_EQ(c.find(": show"), 5u) << c;
+    std::vector<std::string> steps =
+        linesBetween(out, "Commands rcgate would send, if each succeeds:", "\x01");
+    std::vector<std::string> planned;
+    for (const std::string& step : steps)
+      if (step.compare(0, 11, "then waits ") != 0 && step != "none") planned.push_back(step);
+    // The plan assumes every wait ends in time, as every command succeeds.
+    for (const std::string& m : gate.msgs)
+      if (m.find("timeout has occurred") != std::string::npos) gate.allSucceeded = false;
+    if (!gate.allSucceeded) {
+      planned.resize(std::min(planned.size(), gate.changes.size()));
+      EXPECT_EQ(gate.changes, planned) << tail;
+      continue;
+    }
+    EXPECT_EQ(gate.result.exitCode, plan.result.exitCode) << tail;
+    EXPECT_NE(out.find("Verdict: rcgate would exit " + std::to_string(gate.result.exitCode) + ": "),
+              std::string::npos) << tail;
+    EXPECT_EQ(gate.changes, planned) << tail;
+    EXPECT_EQ(findings(gate.msgs, "INFO: Current status of the Remote Copy volume group"),
+              findings(linesBetween(out, "rcgate would log:", "Commands rcgate would send"), ""))
+        << tail;
+  }
 }
 
 }  // namespace
