@@ -1,0 +1,210 @@
+// The resource agent against the real Pacemaker parts: ocf-tester, the OCF
+// DTD, crm_resource's validation and a one-node cluster, all in the sandbox
+// with the simulated arrays.  The cluster manager's attribute fake is
+// removed, so every attribute reaches the programs through the agent.
+// Each part is skipped, with the reason, when its tools are missing.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "testing/demo/demo_package.h"
+#include "testing/fakes/fake_data.h"
+#include "testing/sandbox/sandbox.h"
+
+namespace {
+
+const std::string kBuild = ORV_BUILD_DIR;
+const std::string kAgent = kBuild + "/ocf/rcgate";
+const std::string kScript = std::string(ORV_SOURCE_DIR) + "/tests/pacemaker/in_namespace.sh";
+const std::string kAgentPath = "/usr/lib/ocf/resource.d/orvanta/rcgate";
+const std::string kCaseDir = "/usr/local/orv-pcmk";
+
+typedef std::vector<std::pair<std::string, std::string>> Params;
+
+// The demo package as resource parameters.
+Params packageParams() {
+  return {{"package", "pkgora"},        {"force_flag_dir", orv_demo::kPackageDir},
+          {"site_a_nodes", "nodea1 nodea2"}, {"site_b_nodes", "nodeb1 nodeb2"},
+          {"site_a_array", "vexaa"},    {"site_b_array", "vexab"},
+          {"site_a_user", "rcadmin"},   {"site_b_user", "rcadmin"},
+          {"site_a_target", "vexab_tgt"}, {"site_b_target", "vexaa_tgt"},
+          {"site_a_group", "rcgora_a"}, {"site_b_group", "rcgora_b"},
+          {"auto_noncurdata", "0"}};
+}
+
+bool haveTool(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
+
+bool changesArrays(const arraysim::SimJournal& journal) {
+  for (const arraysim::SimJournalEntry& e : journal.entries)
+    if (e.command.compare(0, 4, "show") != 0) return true;
+  return false;
+}
+
+class PacemakerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ORV_REQUIRE_SANDBOX();
+    for (const char* tool : {"/usr/sbin/ocf-tester", "/usr/sbin/crm_resource", "/usr/bin/xmllint",
+                             "/usr/sbin/corosync", "/usr/sbin/pacemakerd"})
+      if (!haveTool(tool))
+        GTEST_SKIP() << tool << " missing; scripts/install-deps.sh installs it (as root)";
+    ASSERT_TRUE(haveTool(kAgent)) << "agent not built: " << kAgent;
+    ASSERT_EQ("", orv_demo::installPackage(sb_, "nodea1", orv_demo::healthyArrays()));
+    ASSERT_TRUE(sb_.remove(std::string(orv_fake::kFakeDataDir) + "/pkgenv/pkgora"));
+    // The sandbox's /usr/sbin is a fresh directory for its fakes: the
+    // cluster's tools (and ip) join them.
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/sbin")) {
+      const std::string inside = "/usr/sbin/" + entry.path().filename().string();
+      if (entry.is_regular_file() && !sb_.exists(inside)) {
+        ASSERT_TRUE(sb_.copyIn(entry.path().string(), inside)) << sb_.error();
+      }
+    }
+    for (const char* program : {"rcgate", "rcplan"})
+      ASSERT_TRUE(sb_.copyIn(kBuild + "/" + program + "/" + program,
+                             std::string("/usr/local/tarvos/bin/") + program));
+  }
+
+  orv_sandbox::RunResult inNamespace(const std::vector<std::string>& args, int timeout = 60) {
+    orv_sandbox::RunOptions o;
+    o.argv = {"/bin/sh", kScript, kAgent, kCaseDir};
+    o.argv.insert(o.argv.end(), args.begin(), args.end());
+    o.timeoutSeconds = timeout;
+    return sb_.run(o);
+  }
+
+  static std::vector<std::string> options(const Params& params) {
+    std::vector<std::string> out;
+    for (const auto& p : params) out.insert(out.end(), {"-o", p.first + "=" + p.second});
+    return out;
+  }
+
+  orv_sandbox::Sandbox sb_;
+};
+
+TEST_F(PacemakerTest, OcfTesterPassesAndMetaDataFollowsTheDtd) {
+  std::vector<std::string> args = {"run", "/usr/sbin/ocf-tester", "-n", "gate"};
+  for (const std::string& o : options(packageParams())) args.push_back(o);
+  args.push_back(kAgentPath);
+  orv_sandbox::RunResult r = inNamespace(args, 120);
+  EXPECT_EQ(0, r.exitCode) << r.describe();
+  EXPECT_NE(std::string::npos, r.output.find("passed all tests")) << r.output;
+  std::printf("ocf-tester:\n%s", r.output.c_str());
+
+  ASSERT_TRUE(sb_.writeFile("/tmp/meta.xml", ""));
+  r = inNamespace({"run", "/bin/sh", "-c",
+                   kAgentPath + " meta-data > /tmp/meta.xml && xmllint --noout --dtdvalid "
+                                "/usr/share/resource-agents/ra-api-1.dtd /tmp/meta.xml"});
+  EXPECT_EQ(0, r.exitCode) << r.describe();
+  const std::string meta = sb_.readFile("/tmp/meta.xml");
+  for (const auto& p : packageParams())
+    EXPECT_NE(std::string::npos, meta.find("<parameter name=\"" + p.first + "\"")) << p.first;
+}
+
+TEST_F(PacemakerTest, ValidateAllReportsTheCheckOfTheParameters) {
+  struct Case {
+    const char* what;
+    const char* name;
+    const char* value;
+    int exitCode;  // crm_resource's: the agent's OCF code
+    const char* finding;
+  } cases[] = {
+      {"clean", "site_b_group", "rcgora_b", 0, "no errors, no warnings"},
+      {"unknown group", "site_b_group", "rcgora_c", 6, "Group [rcgora_c]"},
+      {"node in no list", "site_a_nodes", "nodea2", 6, "is in neither"},
+  };
+  for (const Case& c : cases) {
+    Params params = packageParams();
+    for (auto& p : params)
+      if (p.first == c.name) p.second = c.value;
+    std::vector<std::string> args = {"run", "/usr/sbin/crm_resource", "--validate", "--class",
+                                     "ocf", "--provider", "orvanta", "--agent", "rcgate"};
+    for (const auto& p : params) args.insert(args.end(), {"--option", p.first + "=" + p.second});
+    orv_sandbox::RunResult r = inNamespace(args);
+    EXPECT_EQ(c.exitCode, r.exitCode) << c.what << "\n" << r.describe();
+    EXPECT_NE(std::string::npos, r.output.find(c.finding)) << c.what << "\n" << r.output;
+  }
+}
+
+TEST_F(PacemakerTest, OneNodeClusterRunsTheGroup) {
+  // The cases' arrays: healthy; site B primary (a reverse brings it here);
+  // then site B lost with the link down (refused until the FORCEFLAG).
+  arraysim::SimScenario healthy = orv_demo::healthyArrays();
+  ASSERT_TRUE(sb_.setNodeName("nodeb1"));
+  orv_sandbox::RunOptions o;
+  o.argv = {kBuild + "/rcgate/rcgate", "--attributes", "/usr/local/orv-pcmk/lines", "pkgora"};
+  o.virtualTime = true;
+  ASSERT_TRUE(sb_.writeFile(
+      "/usr/local/orv-pcmk/lines",
+      std::string("VKR_PKG_DIR=") + orv_demo::kPackageDir +
+          "\nRCVEXA_DC1_NODE_LIST=nodea1\nRCVEXA_DC2_NODE_LIST=nodeb1\n"
+          "RCVEXA_DC1_STORAGE_SYSTEM_NAME=vexaa\nRCVEXA_DC2_STORAGE_SYSTEM_NAME=vexab\n"
+          "RCVEXA_DC1_STORAGE_SYSTEM_USER=rcadmin\nRCVEXA_DC2_STORAGE_SYSTEM_USER=rcadmin\n"
+          "RCVEXA_DC1_RC_TARGET_FOR_DC2=vexab_tgt\nRCVEXA_DC2_RC_TARGET_FOR_DC1=vexaa_tgt\n"
+          "RCVEXA_DC1_RC_VOLUME_GROUP=rcgora_a\nRCVEXA_DC2_RC_VOLUME_GROUP=rcgora_b\n",
+      0600));
+  ASSERT_EQ(3, sb_.run(o).exitCode);
+  arraysim::SimScenario siteB = orv_demo::loadArrays(sb_);
+  arraysim::SimScenario lost = siteB;
+  lost.array("vexab").addFault("unreachable");
+  lost.linkDown("vexaa", "vexab");
+  lost.array("vexaa").group("rcgora_a").status = "Stopped";
+  lost.array("vexaa").group("rcgora_a").setVolumes("Stopped");
+  ASSERT_TRUE(sb_.setNodeName("nodea1"));
+  std::string params;
+  for (const auto& p : packageParams()) params += p.first + "=" + p.second + "\n";
+  ASSERT_TRUE(sb_.writeFile(kCaseDir + "/params", params));
+  const std::pair<const char*, arraysim::SimScenario*> states[] = {
+      {"healthy", &healthy}, {"reverse", &siteB}, {"refusal", &lost}};
+  for (const auto& s : states) {
+    ASSERT_TRUE(orv_demo::saveArrays(sb_, *s.second));
+    ASSERT_TRUE(sb_.writeFile(kCaseDir + "/" + s.first + ".state",
+                              sb_.readFile("/usr/local/arraysim/state")));
+  }
+
+  orv_sandbox::RunResult r = inNamespace({"cluster"}, 280);
+  if (r.exitCode == 77) GTEST_SKIP() << "the cluster cannot start here: " << sb_.readFile(kCaseDir + "/skip");
+  ASSERT_EQ(0, r.exitCode) << r.describe();
+
+  struct Expect {
+    const char* name;
+    bool started;
+    bool arraysChanged;
+    const char* command;  // one the arrays must have received, or ''
+  } expects[] = {
+      {"healthy", true, false, ""},
+      {"reverse", true, true, "setrcopygroup reverse"},
+      {"refusal", false, false, ""},
+      {"forced", true, true, "setrcopygroup failover"},
+  };
+  for (const Expect& e : expects) {
+    SCOPED_TRACE(e.name);
+    const std::string xml = sb_.readFile(kCaseDir + "/" + e.name + ".xml");
+    for (const char* resource : {"gate", "app"}) {
+      const std::string id = std::string("<resource id=\"") + resource + "\"";
+      const size_t at = xml.find(id);
+      ASSERT_NE(std::string::npos, at) << xml;
+      const bool started = xml.find("role=\"Started\"", at) < xml.find("/>", at) &&
+                           xml.find("active=\"true\"", at) < xml.find("/>", at);
+      EXPECT_EQ(e.started, started) << resource << "\n" << xml;
+    }
+    const arraysim::SimJournal journal =
+        arraysim::SimJournal::load(sb_.hostPath(kCaseDir + "/" + e.name + ".j"));
+    EXPECT_EQ(e.arraysChanged, changesArrays(journal));
+    if (e.command[0] != '\0') {
+      EXPECT_GT(journal.count(e.command), 0) << e.command;
+    }
+    if (std::string(e.name) == "refusal") {
+      EXPECT_NE(std::string::npos, xml.find("exitstatus=\"not configured\"")) << xml;
+      EXPECT_NE(std::string::npos, xml.find("exitcode=\"6\"")) << xml;
+    }
+  }
+}
+
+}  // namespace
