@@ -79,6 +79,36 @@ class PacemakerTest : public ::testing::Test {
     return sb_.run(o);
   }
 
+  // The arrays after a start on site B: a real reverse by rcgate.
+  void siteBPrimary(arraysim::SimScenario& out) {
+    ASSERT_TRUE(sb_.setNodeName("nodeb1"));
+    orv_sandbox::RunOptions o;
+    o.argv = {kBuild + "/rcgate/rcgate", "--attributes", "-", "pkgora"};
+    o.virtualTime = true;
+    for (const auto& p : packageParams()) {
+      if (p.first == "force_flag_dir") o.stdinText += std::string("VKR_PKG_DIR=") + p.second + "\n";
+    }
+    o.stdinText +=
+        "RCVEXA_DC1_NODE_LIST=nodea1\nRCVEXA_DC2_NODE_LIST=nodeb1\n"
+        "RCVEXA_DC1_STORAGE_SYSTEM_NAME=vexaa\nRCVEXA_DC2_STORAGE_SYSTEM_NAME=vexab\n"
+        "RCVEXA_DC1_STORAGE_SYSTEM_USER=rcadmin\nRCVEXA_DC2_STORAGE_SYSTEM_USER=rcadmin\n"
+        "RCVEXA_DC1_RC_TARGET_FOR_DC2=vexab_tgt\nRCVEXA_DC2_RC_TARGET_FOR_DC1=vexaa_tgt\n"
+        "RCVEXA_DC1_RC_VOLUME_GROUP=rcgora_a\nRCVEXA_DC2_RC_VOLUME_GROUP=rcgora_b\n";
+    orv_sandbox::RunResult r = sb_.run(o);
+    ASSERT_EQ(3, r.exitCode) << r.describe();
+    out = orv_demo::loadArrays(sb_);
+    ASSERT_TRUE(sb_.setNodeName("nodea1"));
+  }
+
+  // Site B lost: its array silent, the link down, site A's half stopped.
+  static arraysim::SimScenario siteBLost(arraysim::SimScenario s) {
+    s.array("vexab").addFault("unreachable");
+    s.linkDown("vexaa", "vexab");
+    s.array("vexaa").group("rcgora_a").status = "Stopped";
+    s.array("vexaa").group("rcgora_a").setVolumes("Stopped");
+    return s;
+  }
+
   static std::vector<std::string> options(const Params& params) {
     std::vector<std::string> out;
     for (const auto& p : params) out.insert(out.end(), {"-o", p.first + "=" + p.second});
@@ -132,30 +162,46 @@ TEST_F(PacemakerTest, ValidateAllReportsTheCheckOfTheParameters) {
   }
 }
 
+TEST_F(PacemakerTest, MonitorLooksAtTheLocalHalfOnly) {
+  arraysim::SimScenario siteB;
+  ASSERT_NO_FATAL_FAILURE(siteBPrimary(siteB));
+  arraysim::SimScenario localDown = orv_demo::healthyArrays();
+  localDown.array("vexaa").addFault("unreachable");
+  struct Case {
+    const char* what;
+    const arraysim::SimScenario arrays;
+    bool running;  // state file present
+    int exitCode;
+    const char* logged;
+  } cases[] = {
+      {"stopped", orv_demo::healthyArrays(), false, 7, ""},
+      {"primary here", orv_demo::healthyArrays(), true, 0, ""},
+      {"became secondary", siteB, true, 1, "has become Secondary under the running package"},
+      {"local array silent", localDown, true, 0, "counted as running"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(orv_demo::saveArrays(sb_, c.arrays));
+    std::vector<std::string> env = {"OCF_ROOT=/usr/lib/ocf", "OCF_RESOURCE_INSTANCE=gate"};
+    for (const auto& p : packageParams()) env.push_back("OCF_RESKEY_" + p.first + "=" + p.second);
+    orv_sandbox::RunOptions o;
+    o.argv = {"/bin/sh", kScript, kAgent, kCaseDir, "run", "/bin/sh", "-c",
+              std::string(c.running ? "touch /run/resource-agents/rcgate-gate.state; " : "") +
+                  "exec " + kAgentPath + " monitor"};
+    o.env = env;
+    orv_sandbox::RunResult r = sb_.run(o);
+    EXPECT_EQ(c.exitCode, r.exitCode) << c.what << "\n" << r.describe();
+    EXPECT_NE(std::string::npos, r.output.find(c.logged)) << c.what << "\n" << r.output;
+    EXPECT_FALSE(changesArrays(orv_demo::loadJournal(sb_))) << c.what;
+  }
+}
+
 TEST_F(PacemakerTest, OneNodeClusterRunsTheGroup) {
   // The cases' arrays: healthy; site B primary (a reverse brings it here);
   // then site B lost with the link down (refused until the FORCEFLAG).
   arraysim::SimScenario healthy = orv_demo::healthyArrays();
-  ASSERT_TRUE(sb_.setNodeName("nodeb1"));
-  orv_sandbox::RunOptions o;
-  o.argv = {kBuild + "/rcgate/rcgate", "--attributes", "/usr/local/orv-pcmk/lines", "pkgora"};
-  o.virtualTime = true;
-  ASSERT_TRUE(sb_.writeFile(
-      "/usr/local/orv-pcmk/lines",
-      std::string("VKR_PKG_DIR=") + orv_demo::kPackageDir +
-          "\nRCVEXA_DC1_NODE_LIST=nodea1\nRCVEXA_DC2_NODE_LIST=nodeb1\n"
-          "RCVEXA_DC1_STORAGE_SYSTEM_NAME=vexaa\nRCVEXA_DC2_STORAGE_SYSTEM_NAME=vexab\n"
-          "RCVEXA_DC1_STORAGE_SYSTEM_USER=rcadmin\nRCVEXA_DC2_STORAGE_SYSTEM_USER=rcadmin\n"
-          "RCVEXA_DC1_RC_TARGET_FOR_DC2=vexab_tgt\nRCVEXA_DC2_RC_TARGET_FOR_DC1=vexaa_tgt\n"
-          "RCVEXA_DC1_RC_VOLUME_GROUP=rcgora_a\nRCVEXA_DC2_RC_VOLUME_GROUP=rcgora_b\n",
-      0600));
-  ASSERT_EQ(3, sb_.run(o).exitCode);
-  arraysim::SimScenario siteB = orv_demo::loadArrays(sb_);
-  arraysim::SimScenario lost = siteB;
-  lost.array("vexab").addFault("unreachable");
-  lost.linkDown("vexaa", "vexab");
-  lost.array("vexaa").group("rcgora_a").status = "Stopped";
-  lost.array("vexaa").group("rcgora_a").setVolumes("Stopped");
+  arraysim::SimScenario siteB;
+  ASSERT_NO_FATAL_FAILURE(siteBPrimary(siteB));
+  arraysim::SimScenario lost = siteBLost(siteB);
   ASSERT_TRUE(sb_.setNodeName("nodea1"));
   std::string params;
   for (const auto& p : packageParams()) params += p.first + "=" + p.second + "\n";
