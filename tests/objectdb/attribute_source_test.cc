@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "objectdb/orv_object_db.h"
 #include "tests/objectdb/test_support.h"
 
 namespace {
@@ -79,31 +78,6 @@ TEST(AttributeSourceTest, LeadingOptionsAreTakenOffTheArguments) {
     EXPECT_EQ(nullptr, argv[argc]);
     EXPECT_EQ(c.node, orv_attributes::nodeName());
   }
-}
-
-// The file's lines take the cluster manager's place in the whole load:
-// the same filter, the package directory from its VKR_PKG_DIR line.
-TEST(AttributeSourceTest, TheLoaderReadsTheFileThroughTheSameFilter) {
-  ResetSource reset;
-  TempDir dir;
-  dir.write("attrs", "VKR_PKG_DIR=\"" + dir.path() +
-                         "\"\nRCVEXA_CLUSTER_TYPE=x\nRCVEXA_DC1_NODE_LIST=\"n1.a n2\"\n"
-                         "RCVEXA_RESYNC_WAIT_TIMEOUT=NO_TIMEOUT\nEMAIL_ID=\"a@b\"\n");
-  std::string why;
-  ASSERT_EQ(1, orv_attributes::useFile(dir.file("attrs"), why)) << why;
-  OrvObjectDb db;
-  const std::string log = capturedLog([&] { EXPECT_EQ(1, db.loadUserConfig("pkg1")); });
-  EXPECT_EQ(std::string::npos, log.find("rror")) << log;
-  db.updateValuesByContext("ORV");
-  OrvString text;
-  EXPECT_TRUE(db.getStrValByName("VKR_PKG_DIR", text, 0));
-  EXPECT_EQ(dir.path(), text.getValue());
-  int wait = 0;
-  EXPECT_TRUE(db.getIntValByName("RESYNC_WAIT_TIMEOUT", wait));
-  EXPECT_EQ(-1, wait);
-  OrvObject* nodes = nullptr;
-  ASSERT_TRUE(db.getObjectByName("DC1_NODE_LIST", nodes, 0));
-  EXPECT_TRUE(nodes->contains("n1") && nodes->contains("n2"));
 }
 
 }  // namespace
