@@ -102,7 +102,8 @@ std::string metaData(const std::string& version) {
   return out.str();
 }
 
-// "parameter ATTRIBUTE" per line, as the agent writes the attribute lines.
+// "parameter ATTRIBUTE REQUIRED(1|0)" per line, as the agent writes and
+// checks the attribute lines.
 std::string parameterMap() {
   std::string out;
   for (int i = 0; i < OrvCatalogue::kAttributes; ++i) {
@@ -110,7 +111,8 @@ std::string parameterMap() {
     const std::string name = help.name;
     if (!out.empty()) out += "\n";
     out += std::string(help.parameter) + " " +
-           (name.compare(0, 4, "VKR_") == 0 ? name : "RCVEXA_" + name);
+           (name.compare(0, 4, "VKR_") == 0 ? name : "RCVEXA_" + name) +
+           (help.required ? " 1" : " 0");
   }
   return out;
 }

@@ -88,8 +88,10 @@ until dc_elected; do
 	[ $i -le 60 ] || skip "Pacemaker elected no controller within 60 seconds"
 	sleep 1
 done
-crm_attribute -t crm_config -n stonith-enabled -v false &&
-	crm_attribute -t crm_config -n no-quorum-policy -v ignore || skip "cannot set cluster options"
+if ! { crm_attribute -t crm_config -n stonith-enabled -v false &&
+	crm_attribute -t crm_config -n no-quorum-policy -v ignore; }; then
+	skip "cannot set cluster options"
+fi
 
 xml_text() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/"/\&quot;/g'; }
 nvpairs=$(n=0; while IFS= read -r line; do
