@@ -1,5 +1,7 @@
 #include "objectdb/catalogue.h"
 
+#include <cstring>
+
 namespace {
 
 const char kRoles[] = "Primary Primary-Rev Secondary Secondary-Rev UNKNOWN";
@@ -94,6 +96,60 @@ const OrvCatalogueRow kRows[] = {
 static_assert(sizeof(kRows) / sizeof(kRows[0]) == OrvCatalogue::kSize,
               "the catalogue holds exactly kSize rows");
 
+const OrvAttributeHelp kAttributeHelp[] = {
+    {"VKR_PKG_DIR", "force_flag_dir", true, "Package directory (FORCEFLAG, records)",
+     "Directory of the package's working files: the operator's FORCEFLAG file (leave to start "
+     "on data that may not be current, consumed by the next start), the decision records and "
+     "temporary files. Letters, digits and . _ - : / @ only."},
+    {"DC1_NODE_LIST", "site_a_nodes", true, "Nodes of site A",
+     "Blank-separated names of the cluster nodes of site A (the part after a first dot is "
+     "dropped). Every node that may run the package is in exactly one of the two lists."},
+    {"DC2_NODE_LIST", "site_b_nodes", true, "Nodes of site B",
+     "Blank-separated names of the cluster nodes of site B."},
+    {"DC1_STORAGE_SYSTEM_NAME", "site_a_array", true, "Array of site A",
+     "Name or address of the array of site A, as the array client and ssh reach it."},
+    {"DC2_STORAGE_SYSTEM_NAME", "site_b_array", true, "Array of site B",
+     "Name or address of the array of site B."},
+    {"DC1_STORAGE_SYSTEM_USER", "site_a_user", true, "User on the array of site A",
+     "User on the array of site A (no underscore); the password file is "
+     "conf/vexarc/USER_ARRAY.pwf of the programs' tree."},
+    {"DC2_STORAGE_SYSTEM_USER", "site_b_user", true, "User on the array of site B",
+     "User on the array of site B."},
+    {"DC1_RC_TARGET_FOR_DC2", "site_a_target", true, "Remote Copy target on array A",
+     "The Remote Copy target defined on the array of site A that leads to the array of site B."},
+    {"DC2_RC_TARGET_FOR_DC1", "site_b_target", true, "Remote Copy target on array B",
+     "The Remote Copy target defined on the array of site B that leads to the array of site A."},
+    {"DC1_RC_VOLUME_GROUP", "site_a_group", true, "Volume group half on array A",
+     "The half of the Remote Copy volume group on the array of site A."},
+    {"DC2_RC_VOLUME_GROUP", "site_b_group", true, "Volume group half on array B",
+     "The half of the Remote Copy volume group on the array of site B."},
+    {"RESYNC_WAIT_TIMEOUT", "resync_wait_timeout", false, "Minutes to wait for synchronisation",
+     "Minutes a start waits for the volumes to be synchronised before a takeover: 0..86400, or "
+     "-1 / NO_TIMEOUT for no limit. 0 means never wait: a group still syncing refuses the "
+     "start. Keep the start time-out above this wait."},
+    {"AUTO_NONCURDATA", "auto_noncurdata", false, "Start on data that may not be current",
+     "May this site start on data that may not be current when the link is down? 1 yes, 0 no. "
+     "Without it the link-down states have no decision."},
+    {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", "link_down_timeout", false,
+     "Seconds a failover waits after a link failure",
+     "Seconds a failover of a periodic or asynchronous group waits for the array to stop the "
+     "group after a link failure: 200..400."},
+    {"JxVexaCLICommandTimeout", "command_timeout", false, "Seconds one array command may run",
+     "Seconds any one array command may run before it is killed and counts as failed; 0 or "
+     "empty: no limit."},
+};
+
+static_assert(sizeof(kAttributeHelp) / sizeof(kAttributeHelp[0]) == OrvCatalogue::kAttributes,
+              "the attribute help holds exactly kAttributes rows");
+
 }  // namespace
 
 const OrvCatalogueRow& OrvCatalogue::row(int i) { return kRows[i]; }
+
+const OrvCatalogueRow* OrvCatalogue::find(const char* name) {
+  for (const OrvCatalogueRow& r : kRows)
+    if (std::strcmp(r.name, name) == 0) return &r;
+  return nullptr;
+}
+
+const OrvAttributeHelp& OrvCatalogue::attribute(int i) { return kAttributeHelp[i]; }

@@ -20,11 +20,28 @@ struct OrvCatalogueRow {
   const char* possibleSet;   // "" : no restriction
 };
 
+// A setting the package defines (as RCVEXA_<name>, or VKR_PKG_DIR), with
+// the texts that describe it to whoever sets it: the resource agent's
+// meta-data is built from these, so no second list of settings exists.
+struct OrvAttributeHelp {
+  const char* name;       // catalogue name
+  const char* parameter;  // the resource agent's parameter
+  bool required;
+  const char* shortText;
+  const char* longText;
+};
+
 class OrvCatalogue {
  public:
   static const int kSize = 70;
   // The rows in catalogue order; row(i) for 0 <= i < kSize.
   static const OrvCatalogueRow& row(int i);
+  // The row of that name, or null.
+  static const OrvCatalogueRow* find(const char* name);
+
+  static const int kAttributes = 15;
+  // The package settings, in the order an operator meets them.
+  static const OrvAttributeHelp& attribute(int i);
 };
 
 #endif  // OBJECTDB_CATALOGUE_H_

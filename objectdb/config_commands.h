@@ -1,6 +1,8 @@
 // The two cluster-manager command lines that read a package's replication
 // attributes.  The package name is inserted as it is: callers pass only
-// values already checked to be shell-literal.
+// values already checked to be shell-literal.  With an attribute file
+// (objectdb/attribute_source.h) the same filters read the file's lines on
+// standard input instead of the tool's output; run() feeds them.
 
 #ifndef OBJECTDB_CONFIG_COMMANDS_H_
 #define OBJECTDB_CONFIG_COMMANDS_H_
@@ -11,6 +13,15 @@ class OrvConfigCommands {
  public:
   // Program that prints a package's attributes, one NAME=VALUE per line.
   static const char* const kPackageEnvProgram;  // "/usr/local/tarvos/bin/tvgetpkgenv"
+
+  // The first command of every attribute pipeline: "tvgetpkgenv PKG", or
+  // "/bin/cat" reading the attribute file's lines.
+  static OrvString packageEnvCommand(const OrvString& packageName);
+  // What the attributes are read with, for messages: the program or the file.
+  static OrvString sourceName();
+  // Runs one of these command lines, with the attribute file's text on
+  // standard input when there is one; as OrvUtil::runShCmdCapture.
+  static int run(const OrvString& command, OrvString& output, int* status);
 
   // Prints the package directory (attribute VKR_PKG_DIR) on one line.
   static OrvString packageDirCommand(const OrvString& packageName);

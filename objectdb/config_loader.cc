@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/child_process.h"
 #include "foundation/safe_word.h"
 #include "foundation/util.h"
 #include "objectdb/config_commands.h"
@@ -31,10 +32,11 @@ int OrvObjectDb::loadUserConfig(OrvString packageName) {
   log_->logDebug("The command to be executed is [%s]", command.getValue());
   OrvString packageDir;
   int rc = 0;
-  if (!OrvUtil::runShCmdOutputOnly(command, packageDir, &rc)) {
+  if (!OrvConfigCommands::run(command, packageDir, &rc)) {
     log_->log("%s", kNoPackageDetails);
     return 0;
   }
+  packageDir = orv_child::firstLine(packageDir.getValue()).c_str();
   log_->logDebug("The package dir for package [%s] is [%s]", packageName.getValue(),
                  packageDir.getValue());
   // Without a directory the data file would land at the file-system root.
@@ -71,7 +73,7 @@ int OrvObjectDb::runAttributeCommand(OrvString& command, OrvString& extract) {
     return 0;
   }
   int status = 0;
-  if (!OrvUtil::runShCmdCapture(command, extract, &status)) return 0;
+  if (!OrvConfigCommands::run(command, extract, &status)) return 0;
   int code = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   log_->logDebug("runShCmdRcOnly command=%s, *rc=%d", command.getValue(), code);
   if (code != 0) {

@@ -2,6 +2,7 @@
 // determined from the host name.
 
 #include "foundation/util.h"
+#include "objectdb/attribute_source.h"
 #include "objectdb/orv_object_db.h"
 #include "rcgate/orv_base.h"
 
@@ -18,7 +19,9 @@ OrvString nextWord(OrvString& text, int reset) {
 int OrvBase::setHostInfo() {
   logger->logDebug("DEBUG: Getting host name.");
   OrvString hostOutput;
-  if (!OrvUtil::getCmdStrOutput("/bin/hostname", hostOutput, 80)) {
+  if (!orv_attributes::nodeName().empty()) {
+    hostOutput = orv_attributes::nodeName().c_str();
+  } else if (!OrvUtil::getCmdStrOutput("/bin/hostname", hostOutput, 80)) {
     logger->log("INFO: Could not get local hostname");
     hostOutput = "UNKNOWN";
   }

@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "foundation/logger.h"
 #include "foundation/process_guard.h"
 #include "foundation/temp_files.h"
+#include "objectdb/attribute_source.h"
 #include "rcgate/orv_base.h"
 
 namespace {
@@ -29,6 +31,15 @@ int main(int argc, char** argv) {
   orv_guard::openStandardDescriptors();
   orv_guard::install(orv_guard::kGate, stopGate);
   int exitCode = 2;
+  // --attributes FILE / --node NAME come before the package name.
+  std::string why;
+  if (!orv_attributes::takeOptions(argc, argv, why)) {
+    Logger* logger = Logger::createInstance();
+    logger->log("%s", why.c_str());
+    logger->log("Initialization failed.");
+    Logger::removeInstance(&logger);
+    return exitCode;
+  }
   auto driver = std::make_unique<OrvBase>();
   if (driver->isGood()) {
     exitCode = driver->jxOrvStart(argc, argv);

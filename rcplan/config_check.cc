@@ -24,7 +24,9 @@
 #include "foundation/orv_list.h"
 #include "foundation/orv_string.h"
 #include "foundation/safe_word.h"
+#include "foundation/child_process.h"
 #include "foundation/util.h"
+#include "objectdb/attribute_source.h"
 #include "objectdb/config_commands.h"
 #include "objectdb/config_line.h"
 #include "objectdb/orv_object.h"
@@ -113,6 +115,7 @@ std::string shownName(const std::string& name) {
 }
 
 std::string thisNode() {
+  if (!orv_attributes::nodeName().empty()) return orv_attributes::nodeName();
   OrvString output;
   if (!OrvUtil::getCmdStrOutput("/bin/hostname", output, 80)) return "";
   // Node lists hold short names, as for the start.
@@ -123,10 +126,9 @@ std::string thisNode() {
 std::string readPackageDir(const std::string& package) {
   OrvString dir;
   int rc = 0;
-  if (!OrvUtil::runShCmdOutputOnly(OrvConfigCommands::packageDirCommand(package.c_str()), dir,
-                                   &rc))
+  if (!OrvConfigCommands::run(OrvConfigCommands::packageDirCommand(package.c_str()), dir, &rc))
     return "";
-  return dir.getValue();
+  return orv_child::firstLine(dir.getValue());
 }
 
 // The attribute lines through the loader's own filter, in the printed
@@ -136,7 +138,7 @@ int readAttributeLines(const std::string& package, std::vector<AttributeLine>& l
   OrvString command = OrvConfigCommands::attributeCommand(package.c_str());
   int status = 0;
   OrvString content;
-  if (!OrvUtil::runShCmdCapture(command, content, &status) || status == -1 ||
+  if (!OrvConfigCommands::run(command, content, &status) || status == -1 ||
       !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return 0;
   const std::string text = content.getValue();
@@ -529,7 +531,12 @@ int check(const std::string& package, bool gateExit, std::ostream& out) {
   if (!readAttributeLines(package, lines)) {
     f.line("Error: The attributes of package [%s] could not be read with %s; check the cluster "
            "manager.",
-           package.c_str(), OrvConfigCommands::kPackageEnvProgram);
+           package.c_str(), OrvConfigCommands::sourceName().getValue());
+    return kExitCheckFailed;
+  }
+  if (lines.empty() && packageDir.empty() && orv_attributes::fromFile()) {
+    f.line("Error: Attribute file [%s] holds no attributes of package [%s].",
+           orv_attributes::fileName().c_str(), package.c_str());
     return kExitCheckFailed;
   }
   if (lines.empty() && packageDir.empty()) {

@@ -9,6 +9,8 @@
 #include "controller/orv_rc_vexa.h"
 #include "foundation/safe_word.h"
 #include "foundation/util.h"
+#include "objectdb/attribute_source.h"
+#include "objectdb/config_commands.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "rcwatch/metrics.h"
@@ -64,7 +66,9 @@ int clSetSearchObject() {
 
 int setHostInfo() {
   OrvString hostOutput;
-  if (!OrvUtil::getCmdStrOutput("/bin/hostname", hostOutput, 80)) {
+  if (!orv_attributes::nodeName().empty()) {
+    hostOutput = orv_attributes::nodeName().c_str();
+  } else if (!OrvUtil::getCmdStrOutput("/bin/hostname", hostOutput, 80)) {
     logger()->logDebug("INFO: Could not get local hostname");
     hostOutput = "UNKNOWN";
   }
@@ -134,14 +138,14 @@ int populateEmailAddresses(OrvString packageName, OrvList<OrvString>* addresses)
              packageName.getValue());
     return 0;
   }
-  OrvString command = OrvString("/usr/local/tarvos/bin/tvgetpkgenv") + " " + packageName +
+  OrvString command = OrvConfigCommands::packageEnvCommand(packageName) +
                       " | grep EMAIL_ID |sed 's/[^\"]*\"\\([^\"]*\\)\".*/\\1/' | sed "
                       "':a;N;$!ba;s/\\n/ /g'";
   log->logDebug("The command to be executed is [%s]", command.getValue());
   // The whole output: a long list must not lose its last addresses.
   OrvString output;
   int rc = 0;
-  if (!OrvUtil::runShCmdCapture(command, output, &rc) || output.getLength() == 0) return 0;
+  if (!OrvConfigCommands::run(command, output, &rc) || output.getLength() == 0) return 0;
   int added = 0;
   for (const char* word = output.strTok(" \t\r\n", 1); word != nullptr;
        word = output.strTok(" \t\r\n", 0)) {

@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 #include "controller/orv_rc_vexa.h"
 #include "foundation/process_guard.h"
 #include "foundation/temp_files.h"
 #include "foundation/util.h"
+#include "objectdb/attribute_source.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "rcwatch/metrics.h"
@@ -64,6 +66,12 @@ int runMonitor(int argc, char** argv) {
   orv_guard::openStandardDescriptors();
   orv_guard::install(orv_guard::kMonitor, stopMonitor);
   pLog_ = Logger::getInstance();
+  // --attributes FILE / --node NAME come before the package name.
+  std::string why;
+  if (!orv_attributes::takeOptions(argc, argv, why)) {
+    pLog_->log("%s", why.c_str());
+    return 1;
+  }
   if (argc != 2) clUsage();
 
   SendNotify notifier;

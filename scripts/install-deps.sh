@@ -16,6 +16,13 @@ command -v unshare >/dev/null 2>&1 || missing="$missing util-linux"
 tools=""
 command -v promtool >/dev/null 2>&1 || tools="$tools prometheus"
 command -v prometheus-node-exporter >/dev/null 2>&1 || tools="$tools prometheus-node-exporter"
+# The resource agent's tests run ocf-tester, crm_resource, xmllint and a
+# one-node Pacemaker cluster on Corosync.
+command -v pacemakerd >/dev/null 2>&1 || [ -x /usr/sbin/pacemakerd ] || tools="$tools pacemaker"
+command -v crm_resource >/dev/null 2>&1 || [ -x /usr/sbin/crm_resource ] || tools="$tools pacemaker-cli-utils"
+command -v corosync >/dev/null 2>&1 || [ -x /usr/sbin/corosync ] || tools="$tools corosync"
+[ -f /usr/share/resource-agents/ra-api-1.dtd ] || tools="$tools resource-agents"
+command -v xmllint >/dev/null 2>&1 || tools="$tools libxml2-utils"
 
 [ -z "$missing$tools" ] && exit 0
 

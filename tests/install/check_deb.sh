@@ -20,7 +20,8 @@ for file in tarvos/bin/rcgate tarvos/bin/rcwatch tarvos/bin/rcplan \
             share/doc/orvanta/examples/pkgora.attributes \
             share/doc/orvanta/examples/OrvVexaMONConfigParams \
             share/doc/orvanta/examples/orvanta-alerts.yml \
-            share/doc/orvanta/examples/orvanta-alerts.test.yml; do
+            share/doc/orvanta/examples/orvanta-alerts.test.yml \
+            lib/systemd/system/orvanta-rcwatch@.service; do
   line=$(printf '%s\n' "$list" | awk -v p=".$prefix/$file" '$NF == p')
   if [ -z "$line" ]; then
     echo "FAIL: $deb lacks $prefix/$file"
@@ -35,6 +36,9 @@ for file in tarvos/bin/rcgate tarvos/bin/rcwatch tarvos/bin/rcplan \
       esac ;;
   esac
 done
+# Pacemaker finds the agent only below its own OCF root.
+printf '%s\n' "$list" | grep -qE '^-rwxr-xr-x root/root .* \./usr/lib/ocf/resource\.d/orvanta/rcgate$' ||
+  { echo "FAIL: $deb lacks the executable /usr/lib/ocf/resource.d/orvanta/rcgate"; failed=1; }
 # Test programs and stand-ins stay out of the package.
 stray=$(printf '%s\n' "$list" | grep -E 'arraysim|orvfake|orv-sandbox|_tests$|libvtime' || true)
 [ -z "$stray" ] || { echo "FAIL: test files in the package: $stray"; failed=1; }

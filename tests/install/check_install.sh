@@ -28,24 +28,35 @@ share/doc/orvanta/examples/pkgora.attributes 644
 share/doc/orvanta/examples/OrvVexaMONConfigParams 644
 share/doc/orvanta/examples/orvanta-alerts.yml 644
 share/doc/orvanta/examples/orvanta-alerts.test.yml 644
+lib/systemd/system/orvanta-rcwatch@.service 644
+/usr/lib/ocf/resource.d/orvanta/rcgate 755
 "
 
+# A path starting with / lies outside the prefix (the OCF agent).
 echo "$expected" | while read -r file mode; do
   [ -n "$file" ] || continue
-  if [ ! -f "$root/$file" ]; then
-    echo "FAIL: $prefix/$file not installed"
+  case $file in /*) path=$file ;; *) path=$prefix/$file ;; esac
+  if [ ! -f "$scratch$path" ]; then
+    echo "FAIL: $path not installed"
     continue
   fi
-  got=$(stat -c %a "$root/$file")
-  [ "$got" = "$mode" ] || echo "FAIL: $prefix/$file has mode $got, expected $mode"
+  got=$(stat -c %a "$scratch$path")
+  [ "$got" = "$mode" ] || echo "FAIL: $path has mode $got, expected $mode"
 done | tee "$scratch.missing"
 [ -s "$scratch.missing" ] && failed=1
 
 # Nothing else: no test programs, no stand-ins, nothing outside the prefix.
-want=$(echo "$expected" | awk 'NF { print "'"$prefix"'/" $1 }' | sort)
+want=$(echo "$expected" | awk 'NF { print ($1 ~ /^\// ? "" : "'"$prefix"'/") $1 }' | sort)
 have=$(cd "$scratch" && find . -type f | sed 's|^\.||' | sort)
 extra=$(printf '%s\n' "$have" | grep -vxF "$want")
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
+
+# The agent calls the programs where this prefix put them.
+agent=$scratch/usr/lib/ocf/resource.d/orvanta/rcgate
+if [ -f "$agent" ]; then
+  grep -qxF "ORV_BIN=$prefix/tarvos/bin" "$agent" ||
+    fail "the OCF agent does not call the programs in $prefix/tarvos/bin"
+fi
 
 # The installed programs start and refuse a wrong argument count.
 if [ -x "$root/tarvos/bin/rcgate" ]; then

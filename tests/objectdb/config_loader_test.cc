@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/util.h"
+#include "objectdb/attribute_source.h"
 #include "objectdb/config_commands.h"
 #include "objectdb/orv_object_db.h"
 #include "tests/objectdb/test_support.h"
@@ -231,6 +232,24 @@ TEST(ConfigLoaderTest, FilterPipelineFeedsTheLoader) {
   OrvObjectDb lower;
   capturedLog([&] { EXPECT_EQ(lower.loadConfigText(dir.path().c_str(), extract), 1); });
   EXPECT_EQ(activated(lower, "RESYNC_WAIT_TIMEOUT"), "-1");
+}
+
+// The same lines from an attribute file: the same filter, the package
+// directory from its VKR_PKG_DIR line, no command of the cluster manager.
+TEST(ConfigLoaderTest, AttributeFileTakesTheClusterManagersPlace) {
+  TempDir dir;
+  dir.write("attrs", "VKR_PKG_DIR=\"" + dir.path() +
+                         "\"\nRCVEXA_CLUSTER_TYPE=x\nRCVEXA_DC1_NODE_LIST=\"n1.a n2\"\n"
+                         "RCVEXA_RESYNC_WAIT_TIMEOUT=NO_TIMEOUT\n");
+  std::string why;
+  ASSERT_EQ(1, orv_attributes::useFile(dir.file("attrs"), why)) << why;
+  OrvObjectDb db;
+  const std::string log = capturedLog([&] { EXPECT_EQ(db.loadUserConfig("pkg1"), 1); });
+  orv_attributes::reset();
+  EXPECT_EQ(log.find("rror"), std::string::npos) << log;
+  EXPECT_EQ(activated(db, "VKR_PKG_DIR"), dir.path());
+  EXPECT_EQ(activated(db, "DC1_NODE_LIST"), "n1,n2");
+  EXPECT_EQ(activated(db, "RESYNC_WAIT_TIMEOUT"), "-1");
 }
 
 }  // namespace
