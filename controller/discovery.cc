@@ -3,6 +3,7 @@
 
 #include "array/orv_vexa_util.h"
 #include "controller/orv_rc_vexa.h"
+#include "controller/report_text.h"
 #include "controller/status_rules.h"
 #include "foundation/logger.h"
 #include "foundation/util.h"
@@ -47,6 +48,22 @@ void OrvRCVexa::noteProblem(std::ostream* report, OrvString& file, int kind, int
     printMonitorMessages(*report, file, kind, isLocal, isGroup, isLink, warningNumber);
 }
 
+void OrvRCVexa::noteListingFailed(bool localSide, OrvString& file, int exitStatus) {
+  const OrvString& array = localSide ? localArrayName : remoteArrayName;
+  const std::string prefix = std::string("Array [") + array.getValue() + "]";
+  for (const std::string& r : reasons)
+    if (r.compare(0, prefix.size(), prefix) == 0) return;
+  OrvString output;
+  OrvUtil::orvReadFile(file, output, 0);
+  const char site = localSide == localSiteA ? 'A' : 'B';
+  reasons.push_back(orv_report::arrayReasonLine(array.getValue(), site, output.getValue(),
+                                                exitStatus, OrvVexaUtil::getCommandTimeout()));
+}
+
+void OrvRCVexa::logArrayReasons() {
+  for (const std::string& r : reasons) logger->log("%s", r.c_str());
+}
+
 void OrvRCVexa::fillRCVGVirtualVolumeStatus(_VolGroupStatus group) {
   OrvList<OrvString> writes = orv_status::volumeStatusWrites(group);
   for (int i = 0; i < writes.numObjects(); ++i)
@@ -77,6 +94,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   int rc = 0;
   localAnswered = 1;
   remoteAnswered = 1;
+  reasons.clear();
 
   bool localWarned = false;
   // Neither group listing could be used: both sides are named as when their
@@ -85,14 +103,17 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
     if (!localWarned)
       logger->log(kGroupWarningLocal, localGroup.getValue(), localArrayName.getValue());
     logger->log(kGroupWarningRemote, remoteGroup.getValue(), remoteArrayName.getValue());
+    logArrayReasons();
     logger->log("%s", kBothFailedGroup);
     if (!monitor) logger->log("Package is not allowed to start up");
     return 0;
   };
 
   // Local group.
+  rc = -1;
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, localArrayName, localPasswordFile,
                                      localGroup, localTarget, file, &rc, 0)) {
+    noteListingFailed(true, file, rc);
     PrintMessageFromVexaCLIOutput(file, 2);
     localRead = 0;
     localAnswered = 0;
@@ -121,8 +142,10 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   }
 
   // Remote group.
+  rc = -1;
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, remoteArrayName, remotePasswordFile,
                                      remoteGroup, remoteTarget, file, &rc, 0)) {
+    noteListingFailed(false, file, rc);
     remoteRead = 0;
     remoteAnswered = 0;
     noteProblem(report, file, 0, 0, 1, 0, warningNumber, problem);
@@ -168,8 +191,10 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
 
   // Local links.
   if (localRead) {
+    rc = -1;
     if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, localArrayName, localPasswordFile, file,
                                        &rc)) {
+      noteListingFailed(true, file, rc);
       PrintMessageFromVexaCLIOutput(file, 2);
       localRead = 0;
       localAnswered = 0;
@@ -190,8 +215,10 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
 
   // Remote links.
   if (remoteRead) {
+    rc = -1;
     if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, remoteArrayName, remotePasswordFile,
                                        file, &rc)) {
+      noteListingFailed(false, file, rc);
       remoteRead = 0;
       remoteAnswered = 0;
       logger->log(kLinkWarningRemote, remoteArrayName.getValue());
@@ -210,6 +237,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   }
 
   if (!localRead && !remoteRead) {
+    logArrayReasons();
     logger->log("%s", kBothFailedLink);
     if (!monitor) logger->log("Package is not allowed to start up.");
     return 0;

@@ -21,6 +21,8 @@
 
 #include <ctime>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "array/orv_vexa_util.h"
 #include "array/rc_records.h"
@@ -83,6 +85,10 @@ class OrvRCVexa {
   void PrintMessageFromVexaCLIOutput(OrvString outputFile, int kind);
   // Explains how AUTO_NONCURDATA and the FORCEFLAG file combine.
   void PrintForceFlagMessage();
+  // One "Array [NAME] (site X) ..." line per side whose listing failed in
+  // the last discovery, logged before a verdict that names no cause.
+  void logArrayReasons();
+  const std::vector<std::string>& arrayReasons() const { return reasons; }
 
   // ---- Monitor status collection (rcwatch) --------------------------------
 
@@ -216,6 +222,8 @@ class OrvRCVexa {
   // report entry from file.
   void noteProblem(std::ostream* report, OrvString& file, int kind, int isLocal,
                    int isGroup, int isLink, int& warningNumber, int& problem);
+  // Keeps the side's reason line for a failed listing (once per side).
+  void noteListingFailed(bool localSide, OrvString& file, int exitStatus);
   // Writes one status object; 1 when accepted.
   int setStatus(const char* name, const OrvString& value);
   // Reads one string object ('' when it has no text).
@@ -289,6 +297,8 @@ class OrvRCVexa {
   OrvString remoteTarget;
   int localAnswered = 0;
   int remoteAnswered = 0;
+  std::vector<std::string> reasons;
+  bool localSiteA = true;
 };
 
 #endif  // CONTROLLER_ORV_RC_VEXA_H_

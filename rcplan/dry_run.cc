@@ -71,6 +71,7 @@ int runDryRun(const std::string& package, std::ostream& out) {
     return kExitDryRunFailed;
   }
   driver.getController()->displayConfigs(0);
+  driver.getController()->logArrayReasons();
 
   out << "\nDry run of package " << package << " on " << textOf(db, "LocalHostName")
       << " (site " << textOf(db, "StatusCurrentDC") << "): no action is run.\n";
