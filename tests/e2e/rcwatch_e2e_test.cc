@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <syslog.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <functional>
@@ -105,6 +107,138 @@ TEST_F(RcwatchE2E, WrongArgumentCountPrintsUsage) {
   EXPECT_TRUE(last_.syslog.empty());
 }
 
+// --help and --version answer before anything is read or logged; a package
+// name that would pass for an option is refused before any command.
+TEST_F(RcwatchE2E, HelpVersionAndOptionLikeNames) {
+  const std::string gate = std::string(ORV_BUILD_DIR) + "/rcgate/rcgate";
+  const struct {
+    std::string program;
+    const char* arg;
+    int exitCode;
+    const char* output;  // the whole output, or its start after '^'
+  } cases[] = {
+      {gate, "--version", 0, "rcgate 1.0.0\n"},
+      {gate, "--help", 0, "^Usage: rcgate <package_name>\n       rcgate --help | --version\n"},
+      {rcwatchPath(), "--version", 0, "rcwatch 1.0.0\n"},
+      {rcwatchPath(), "--help", 0,
+       "^Usage: rcwatch <package_name>\n       rcwatch --help | --version\n"},
+  };
+  run(0);  // the package's settings in place
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program + " " + c.arg);
+    sb_->remove("/usr/local/orv-sandbox/tvgetpkgenv");
+    orv_sandbox::RunOptions o;
+    o.argv = {c.program, c.arg};
+    orv_sandbox::RunResult r = sb_->run(o);
+    ASSERT_TRUE(r.exited()) << r.describe();
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    const bool prefix = c.output[0] == '^';
+    EXPECT_EQ(prefix ? r.output.substr(0, strlen(c.output) - 1) : r.output, c.output + prefix);
+    EXPECT_TRUE(calls("tvgetpkgenv").empty());
+  }
+  for (const std::string& program : {gate, rcwatchPath()}) {
+    sb_->remove("/usr/local/orv-sandbox/tvgetpkgenv");
+    orv_sandbox::RunOptions o;
+    o.argv = {program, "-pkg1"};
+    o.maxSleeps = 1;
+    orv_sandbox::RunResult r = sb_->run(o);
+    EXPECT_NE(r.output.find("Error: Invalid package name [-pkg1]"), std::string::npos)
+        << r.output;
+    EXPECT_TRUE(calls("tvgetpkgenv").empty()) << program;
+  }
+}
+
+// Every EMAIL_ID line counts, quoted or not; a mention inside another
+// value does not; what is not an address is skipped with a warning.
+TEST_F(RcwatchE2E, EmailIdAddressesAsWritten) {
+  channels("EMAIL");
+  const struct {
+    std::vector<std::string> lines;
+    std::vector<std::string> to;
+    const char* warned;
+  } cases[] = {
+      {{"EMAIL_ID=dr-ops@example.com"}, {"dr-ops@example.com"}, nullptr},
+      {{"EMAIL_ID=\"a@example.com b@example.com\""}, {"a@example.com", "b@example.com"}, nullptr},
+      {{"EMAIL_ID=\"a@example.com\"", "EMAIL_ID=b@example.com # on call"},
+       {"a@example.com", "b@example.com"}, nullptr},
+      {{"EMAIL_ID=\"a@example.com\nb@example.com\""}, {"a@example.com", "b@example.com"}, nullptr},
+      {{"PKG_NOTE=\"mail goes to EMAIL_ID=x@example.com\"", "EMAIL_ID=ops@example.com"},
+       {"ops@example.com"}, nullptr},
+      {{"EMAIL_ID=\"ops@example.com ops-team\""}, {"ops@example.com"},
+       "Warning: [ops-team] in EMAIL_ID is not an e-mail address; it is skipped."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines[0]);
+    removeAttr("EMAIL_ID");
+    removeAttr("PKG_NOTE");
+    attrs_.insert(attrs_.end(), c.lines.begin(), c.lines.end());
+    sb_->remove("/usr/local/orv-sandbox/sendmail");
+    run(0);
+    std::vector<std::string> got;
+    for (size_t n = 1;; ++n) {
+      std::string rcpt;
+      if (!sb_->readFile("/usr/local/orv-sandbox/sendmail/" + std::to_string(n) + ".rcpt", rcpt))
+        break;
+      got.push_back(rcpt.substr(0, rcpt.find('\n')));
+    }
+    EXPECT_EQ(got, c.to) << last_.output;
+    if (c.warned != nullptr) {
+      EXPECT_EQ(countMessages(msgs_, c.warned), 1) << last_.output;
+    }
+    for (size_t i = attrs_.size(); i-- > 0;)
+      if (attrs_[i].compare(0, 9, "EMAIL_ID=") == 0) attrs_.erase(attrs_.begin() + i);
+  }
+}
+
+arraysim::SimScenario stoppedPair(const arraysim::SimScenario& running);
+
+// The mail subject names the event and syslog's priority follows it, the
+// facility staying local1.
+TEST_F(RcwatchE2E, SubjectAndPriorityPerEvent) {
+  const arraysim::SimScenario healthy = scenario_;
+  arraysim::SimScenario down = healthy;
+  down.linkDown("arrA", "arrB");
+  arraysim::SimScenario unreachable = healthy;
+  unreachable.array("arrB").addFault("unreachable", "showrcopy links");
+  const struct {
+    const char* summary;
+    int priority;
+    int passes;
+    std::function<void()> arrange;
+  } cases[] = {
+      {"monitor started", LOG_INFO, 0, [] {}},
+      {"monitor started, link Down, group Stopped", LOG_WARNING, 0, [&] { scenario_ = down; }},
+      {"link Down, group Stopped", LOG_WARNING, 1, [&] { schedule(1, down); }},
+      {"link Up, group Started", LOG_NOTICE, 2, [&] { schedule(1, down); schedule(2, healthy); }},
+      {"array not answering", LOG_WARNING, 1, [&] { schedule(1, unreachable); }},
+      {"arrays answering again", LOG_NOTICE, 2,
+       [&] { schedule(1, unreachable); schedule(2, healthy); }},
+      {"RPO threshold exceeded", LOG_WARNING, 4, [&] {
+         setAttr("RCVEXA_RPO_THRESHOLD", "1");
+         schedule(1, stoppedPair(healthy));
+       }},
+  };
+  channels("EMAIL SYSLOG");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.summary);
+    scenario_ = healthy;
+    steps_.clear();
+    removeAttr("RCVEXA_RPO_THRESHOLD");
+    sb_->remove("/usr/local/orv-sandbox/sendmail");
+    c.arrange();
+    run(c.passes);
+    std::vector<FakeCall> mails = calls("sendmail");
+    ASSERT_FALSE(mails.empty()) << last_.output;
+    const std::string subject = "Subject: Orvanta Vexa Replication Monitor notification for  pkg1 "
+                                "package: " + std::string(c.summary) + "\n";
+    EXPECT_NE(mails.back().input.find(subject), std::string::npos) << mails.back().input;
+    std::vector<SyslogEntry> entries = syslog();
+    ASSERT_GE(entries.size(), 5u);
+    for (size_t i = entries.size() - 5; i < entries.size(); ++i)
+      EXPECT_EQ(entries[i].priority, LOG_LOCAL1 | c.priority);
+  }
+}
+
 TEST_F(RcwatchE2E, StartNotificationOnEveryChannel) {
   channels("EMAIL SYSLOG EVQ CONSOLE");
   setAttr("EMAIL_ID", "\"ops@example.com dba@example.com\"");
@@ -120,12 +254,13 @@ TEST_F(RcwatchE2E, StartNotificationOnEveryChannel) {
     EXPECT_EQ(mails[i].input,
               std::string("To: ") + to[i] +
                   "\nFrom: root@nodeA\n"
-                  "Subject: Orvanta Vexa Replication Monitor notification for  pkg1 package\n" +
+                  "Subject: Orvanta Vexa Replication Monitor notification for  pkg1 package: "
+                  "monitor started\n" +
                   body);
   }
   // The mail went through a pipe: no mail file, and the command as run.
   EXPECT_FALSE(sb_->exists(kMailFile));
-  EXPECT_NE(r.output.find("\n/usr/sbin/sendmail -t -i\n"), std::string::npos);
+  EXPECT_EQ(r.output.find("\n/usr/sbin/sendmail -t -i\n"), std::string::npos);
   EXPECT_EQ(sb_->readFile("/usr/local/orv-sandbox/sendmail/2.rcpt"), "dba@example.com\n");
 
   std::vector<SyslogEntry> entries = syslog();
@@ -156,8 +291,7 @@ TEST_F(RcwatchE2E, StartNotificationOnEveryChannel) {
                            "Console notification sent successfully.",
                            "INFO\tSending Syslog notification"})
     EXPECT_EQ(countMessages(msgs_, line), 1) << line;
-  // The mail command line printed right after it continues that message.
-  EXPECT_EQ(countStarting(msgs_, "INFO\tSending Email notification to address dba@example.com"),
+  EXPECT_EQ(countMessages(msgs_, "INFO\tSending Email notification to address dba@example.com"),
             1);
   EXPECT_TRUE(leftovers().empty()) << leftovers()[0];
   // The configuration is loaded once (two calls), the addresses read once.
@@ -434,11 +568,11 @@ TEST_F(RcwatchE2E, TwoMonitorsMailingAtOnceBothDeliverTheirOwn) {
   }
   EXPECT_EQ(got, (std::multiset<std::string>{
                      "To: ops@example.com | Subject: Orvanta Vexa Replication Monitor "
-                     "notification for  pkg1 package | pkg1",
+                     "notification for  pkg1 package: monitor started | pkg1",
                      "To: ops@example.com | Subject: Orvanta Vexa Replication Monitor "
-                     "notification for  pkg2 package | pkg2",
+                     "notification for  pkg2 package: monitor started | pkg2",
                      "To: second@example.com | Subject: Orvanta Vexa Replication Monitor "
-                     "notification for  pkg2 package | pkg2"}));
+                     "notification for  pkg2 package: monitor started | pkg2"}));
   EXPECT_EQ(countMessages(messages(r.output), "Email notification sent successfully."), 2);
 }
 
