@@ -60,11 +60,24 @@ void OrvRCVexa::noteListingFailed(bool localSide, OrvString& file, int exitStatu
                                                 exitStatus, OrvVexaUtil::getCommandTimeout()));
 }
 
+void OrvRCVexa::noteLinks(bool localSide, OrvString& file) {
+  LinkStates& side = localSide ? localLinks : remoteLinks;
+  side.target = (localSide ? localTarget : remoteTarget).getValue();
+  OrvList<_RcLink> links;
+  if (!OrvVexaUtil::parseShowRCopyLinks(file, links)) return;
+  for (int i = 0; i < links.numObjects(); ++i)
+    if (links[i]->data().target == side.target.c_str())
+      side.states.push_back(links[i]->data().status.getValue());
+}
+
 void OrvRCVexa::logArrayReasons() {
   for (const std::string& r : reasons) logger->log("%s", r.c_str());
 }
 
 void OrvRCVexa::fillRCVGVirtualVolumeStatus(_VolGroupStatus group) {
+  volumeSyncStates.clear();
+  for (int i = 0; i < group.volumes.numObjects(); ++i)
+    volumeSyncStates.push_back(group.volumes[i]->data().syncStatus.getValue());
   OrvList<OrvString> writes = orv_status::volumeStatusWrites(group);
   for (int i = 0; i < writes.numObjects(); ++i)
     setStatus("StatusRCVGVirtualVolume", writes[i]->data());
@@ -95,6 +108,9 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   localAnswered = 1;
   remoteAnswered = 1;
   reasons.clear();
+  localLinks = LinkStates();
+  remoteLinks = LinkStates();
+  volumeSyncStates.clear();
 
   bool localWarned = false;
   // Neither group listing could be used: both sides are named as when their
@@ -203,6 +219,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
     } else {
       PrintMessageFromVexaCLIOutput(file, 5);
     }
+    if (localRead && monitor) noteLinks(true, file);
     if (localRead && !OrvVexaUtil::extractLinkStatus(file, localTarget, localLink)) {
       localRead = 0;
       noteProblem(report, file, 1, 1, 0, 1, warningNumber, problem);
@@ -226,6 +243,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
     } else {
       PrintMessageFromVexaCLIOutput(file, 5);
     }
+    if (remoteRead && monitor) noteLinks(false, file);
     if (remoteRead && !OrvVexaUtil::extractLinkStatus(file, remoteTarget, remoteLink)) {
       remoteRead = 0;
       noteProblem(report, file, 1, 0, 0, 1, warningNumber, problem);

@@ -774,10 +774,22 @@ TEST_F(RcwatchE2E, MetricsFollowTheStateAfterEveryPass) {
   unreachable.array("arrB").addFault("unreachable");
   // A synchronous group counts as stopped while the link is down; the
   // stop episode runs from pass 2 until the group is started at pass 9.
+  arraysim::SimScenario oneDown = scenario_;
+  for (arraysim::SimLink& l : oneDown.array("arrA").links)
+    if (l.target == "arrB_tgt") {
+      l.status = "Down";
+      break;
+    }
+  schedule(1, oneDown);
   schedule(2, down);
   schedule(4, stopped);
   schedule(7, unreachable);
   schedule(9, scenario_);
+  // A start of the gate before: its record shows in every pass.
+  run(0);
+  orv_sandbox::RunOptions gate;
+  gate.argv = {std::string(ORV_BUILD_DIR) + "/rcgate/rcgate", kPackage};
+  ASSERT_EQ(sb_->run(gate).exitCode, 0);
   run(10);
   ASSERT_TRUE(last_.exited()) << last_.describe();
 
@@ -788,14 +800,16 @@ TEST_F(RcwatchE2E, MetricsFollowTheStateAfterEveryPass) {
     long stopped;
     int exceeded;
     int remoteReachable;
+    int linksUp;  // of the two from arrA to arrB_tgt
   } passes[] = {
-      {0, "Up", "Started", 0, 0, 1},   {1, "Up", "Started", 0, 0, 1},
-      {2, "Down", "Stopped", 0, 0, 1}, {3, "Down", "Stopped", 30, 0, 1},
-      {4, "Up", "Stopped", 60, 0, 1},  {5, "Up", "Stopped", 90, 1, 1},
-      {6, "Up", "Stopped", 120, 1, 1}, {7, "Up", "Stopped", 150, 1, 0},
-      {8, "Up", "Stopped", 180, 1, 0}, {9, "Up", "Started", 0, 0, 1},
-      {10, "Up", "Started", 0, 0, 1},
+      {0, "Up", "Started", 0, 0, 1, 2},   {1, "Up", "Started", 0, 0, 1, 1},
+      {2, "Down", "Stopped", 0, 0, 1, 0}, {3, "Down", "Stopped", 30, 0, 1, 0},
+      {4, "Up", "Stopped", 60, 0, 1, 2},  {5, "Up", "Stopped", 90, 1, 1, 2},
+      {6, "Up", "Stopped", 120, 1, 1, 2}, {7, "Up", "Stopped", 150, 1, 0, 2},
+      {8, "Up", "Stopped", 180, 1, 0, 2}, {9, "Up", "Started", 0, 0, 1, 2},
+      {10, "Up", "Started", 0, 0, 1, 2},
   };
+  const std::string links = "orvanta_rc_links{package=\"pkg1\",state=\"";
   using prom_support::valueOf;
   for (const auto& p : passes) {
     const std::map<std::string, double> m = prom_support::parseSamples(metricsAfterPass(p.pass));
@@ -805,7 +819,15 @@ TEST_F(RcwatchE2E, MetricsFollowTheStateAfterEveryPass) {
     EXPECT_EQ(valueOf(m, series("orvanta_monitor_last_pass_timestamp_seconds")),
               kStartSeconds + 30 * p.pass)
         << at;
-    EXPECT_EQ(valueOf(m, series("orvanta_rc_link_up")), p.link == std::string("Up")) << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_rc_link_up")), p.linksUp == 2) << at;
+    EXPECT_EQ(valueOf(m, links + "Up\",target=\"arrB_tgt\"}"), p.linksUp) << at;
+    EXPECT_EQ(valueOf(m, links + "Down\",target=\"arrB_tgt\"}"), 2 - p.linksUp) << at;
+    EXPECT_EQ(valueOf(m, "orvanta_info{node=\"nodeA\",package=\"pkg1\",site=\"A\",version=\"1.0.0\"}"),
+              1)
+        << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_gate_last_exit_code")), 0) << at;
+    EXPECT_EQ(valueOf(m, series("orvanta_gate_last_forced")), 0) << at;
+    EXPECT_GT(valueOf(m, series("orvanta_gate_last_start_timestamp_seconds")), 1.7e9) << at;
     EXPECT_EQ(valueOf(m, series("orvanta_rc_link_state", link)), 1) << at;
     EXPECT_EQ(valueOf(m, series("orvanta_rc_group_state", group)), 1) << at;
     for (const char* family : {"orvanta_rc_link_state", "orvanta_rc_group_state",
@@ -826,6 +848,8 @@ TEST_F(RcwatchE2E, MetricsFollowTheStateAfterEveryPass) {
   const std::map<std::string, double> last = prom_support::parseSamples(metricsAfterPass(10));
   EXPECT_EQ(valueOf(last, "orvanta_rc_role{package=\"pkg1\",role=\"Primary\",side=\"local\"}"), 1);
   EXPECT_EQ(valueOf(last, "orvanta_rc_mode{mode=\"Sync\",package=\"pkg1\"}"), 1);
+  EXPECT_GT(valueOf(last, "orvanta_rc_volumes{package=\"pkg1\",state=\"Synced\"}"), 0);
+  EXPECT_EQ(valueOf(last, "orvanta_rc_volumes{package=\"pkg1\",state=\"Syncing\"}"), 0);
   // Every notice went out on syslog, and the counter knows each one.
   const std::string counter = "orvanta_notifications_total{channel=\"";
   EXPECT_EQ(valueOf(last, counter + "syslog\",package=\"pkg1\",result=\"sent\"}"),
@@ -861,7 +885,7 @@ TEST_F(RcwatchE2E, MetricsFileReadByNodeExporterAndPromtool) {
   const std::map<std::string, double> got = prom_support::parseSamples(scraped);
   EXPECT_EQ(prom_support::valueOf(got, "node_textfile_scrape_error"), 0);
   const std::map<std::string, double> wrote = prom_support::parseSamples(file);
-  EXPECT_EQ(wrote.size(), 51u);
+  EXPECT_EQ(wrote.size(), 60u);
   for (const auto& s : wrote) EXPECT_EQ(prom_support::valueOf(got, s.first), s.second) << s.first;
   std::istringstream lines(file);
   std::string line;
@@ -871,7 +895,7 @@ TEST_F(RcwatchE2E, MetricsFileReadByNodeExporterAndPromtool) {
       ++families;
       EXPECT_NE(scraped.find(line + "\n"), std::string::npos) << line;
     }
-  EXPECT_EQ(families, 14);
+  EXPECT_EQ(families, 17);
 }
 
 // A directory the file cannot be written to costs one warning per start
@@ -894,6 +918,9 @@ TEST_F(RcwatchE2E, MetricsDirProblemsWarnOnceAndChangeNothingElse) {
        "Warning: The MetricsDir value [metrics] in "
        "/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams is not an absolute path; no metrics "
        "file is written."},
+      {"/usr/local/linked-metrics", "dirlink",
+       prefix + "/usr/local/linked-metrics/orvanta_pkg1.prom (open the directory: Not a "
+                "directory)."},
       {kMetricsDir, "link", ""},
   };
   for (const auto& c : cases) {
@@ -905,11 +932,16 @@ TEST_F(RcwatchE2E, MetricsDirProblemsWarnOnceAndChangeNothingElse) {
     if (c.plant == "link") {
       ASSERT_EQ(symlink("/usr/local/victim", sb_->hostPath(kMetricsFile).c_str()), 0);
     }
+    if (c.plant == "dirlink") {
+      sb_->remove(c.dir);
+      ASSERT_EQ(symlink(kMetricsDir, sb_->hostPath(c.dir).c_str()), 0);
+    }
     metricsDir_ = c.dir;
     run(3);
+    EXPECT_TRUE(c.plant != "dirlink" || sb_->listDir(kMetricsDir).empty());
     EXPECT_EQ(countStarting(msgs_, "Warning:"), c.warning.empty() ? 0 : 1) << c.dir;
     if (!c.warning.empty()) {
-      EXPECT_EQ(countStarting(msgs_, c.warning), 1) << c.dir;
+      EXPECT_EQ(countStarting(msgs_, c.warning), 1) << c.dir << last_.output;
     }
     EXPECT_EQ(notices(syslog()).size(), 1u) << c.dir;
     for (const std::string& name : sb_->listDir(kMetricsDir))
