@@ -20,7 +20,8 @@ for file in tarvos/bin/rcgate tarvos/bin/rcwatch tarvos/bin/rcplan \
             share/doc/orvanta/examples/pkgora.attributes \
             share/doc/orvanta/examples/OrvVexaMONConfigParams \
             share/doc/orvanta/examples/orvanta-alerts.yml \
-            share/doc/orvanta/examples/orvanta-alerts.test.yml; do
+            share/doc/orvanta/examples/orvanta-alerts.test.yml \
+            share/doc/orvanta/examples/orvanta-dashboard.json; do
   line=$(printf '%s\n' "$list" | awk -v p=".$prefix/$file" '$NF == p')
   if [ -z "$line" ]; then
     echo "FAIL: $deb lacks $prefix/$file"

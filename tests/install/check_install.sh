@@ -28,6 +28,7 @@ share/doc/orvanta/examples/pkgora.attributes 644
 share/doc/orvanta/examples/OrvVexaMONConfigParams 644
 share/doc/orvanta/examples/orvanta-alerts.yml 644
 share/doc/orvanta/examples/orvanta-alerts.test.yml 644
+share/doc/orvanta/examples/orvanta-dashboard.json 644
 "
 
 echo "$expected" | while read -r file mode; do
