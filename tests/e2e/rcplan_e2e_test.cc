@@ -171,6 +171,11 @@ TEST_F(RcplanDryRunTest, DecidesAsRcgateWithoutActingOrConsumingTheForceFlag) {
       EXPECT_GE(findMessage(messages(gate.output), kManual), 0) << gate.output;
     }
     EXPECT_FALSE(sb_->exists(flag));
+    // The arrays' own reasons the start gives, the dry run gives too.
+    for (const std::string& m : messages(gate.output)) {
+      if (m.compare(0, 7, "Array [") != 0) continue;
+      EXPECT_NE(plan.output.find(m), std::string::npos) << m;
+    }
   }
 }
 
