@@ -3,6 +3,7 @@
 
 #include "array/orv_vexa_util.h"
 #include "controller/orv_rc_vexa.h"
+#include "controller/report_text.h"
 #include "controller/status_rules.h"
 #include "foundation/logger.h"
 #include "foundation/util.h"
@@ -47,7 +48,36 @@ void OrvRCVexa::noteProblem(std::ostream* report, OrvString& file, int kind, int
     printMonitorMessages(*report, file, kind, isLocal, isGroup, isLink, warningNumber);
 }
 
+void OrvRCVexa::noteListingFailed(bool localSide, OrvString& file, int exitStatus) {
+  const OrvString& array = localSide ? localArrayName : remoteArrayName;
+  const std::string prefix = std::string("Array [") + array.getValue() + "]";
+  for (const std::string& r : reasons)
+    if (r.compare(0, prefix.size(), prefix) == 0) return;
+  OrvString output;
+  OrvUtil::orvReadFile(file, output, 0);
+  const char site = localSide == localSiteA ? 'A' : 'B';
+  reasons.push_back(orv_report::arrayReasonLine(array.getValue(), site, output.getValue(),
+                                                exitStatus, OrvVexaUtil::getCommandTimeout()));
+}
+
+void OrvRCVexa::noteLinks(bool localSide, OrvString& file) {
+  LinkStates& side = localSide ? localLinks : remoteLinks;
+  side.target = (localSide ? localTarget : remoteTarget).getValue();
+  OrvList<_RcLink> links;
+  if (!OrvVexaUtil::parseShowRCopyLinks(file, links)) return;
+  for (int i = 0; i < links.numObjects(); ++i)
+    if (links[i]->data().target == side.target.c_str())
+      side.states.push_back(links[i]->data().status.getValue());
+}
+
+void OrvRCVexa::logArrayReasons() {
+  for (const std::string& r : reasons) logger->log("%s", r.c_str());
+}
+
 void OrvRCVexa::fillRCVGVirtualVolumeStatus(_VolGroupStatus group) {
+  volumeSyncStates.clear();
+  for (int i = 0; i < group.volumes.numObjects(); ++i)
+    volumeSyncStates.push_back(group.volumes[i]->data().syncStatus.getValue());
   OrvList<OrvString> writes = orv_status::volumeStatusWrites(group);
   for (int i = 0; i < writes.numObjects(); ++i)
     setStatus("StatusRCVGVirtualVolume", writes[i]->data());
@@ -78,6 +108,10 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   localAnswered = 1;
   remoteAnswered = 1;
   localRoleRead = 0;
+  reasons.clear();
+  localLinks = LinkStates();
+  remoteLinks = LinkStates();
+  volumeSyncStates.clear();
 
   bool localWarned = false;
   // Neither group listing could be used: both sides are named as when their
@@ -86,14 +120,17 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
     if (!localWarned)
       logger->log(kGroupWarningLocal, localGroup.getValue(), localArrayName.getValue());
     logger->log(kGroupWarningRemote, remoteGroup.getValue(), remoteArrayName.getValue());
+    logArrayReasons();
     logger->log("%s", kBothFailedGroup);
     if (!monitor) logger->log("Package is not allowed to start up");
     return 0;
   };
 
   // Local group.
+  rc = -1;
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, localArrayName, localPasswordFile,
                                      localGroup, localTarget, file, &rc, 0)) {
+    noteListingFailed(true, file, rc);
     PrintMessageFromVexaCLIOutput(file, 2);
     localRead = 0;
     localAnswered = 0;
@@ -124,8 +161,10 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   }
 
   // Remote group.
+  rc = -1;
   if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyGroup, remoteArrayName, remotePasswordFile,
                                      remoteGroup, remoteTarget, file, &rc, 0)) {
+    noteListingFailed(false, file, rc);
     remoteRead = 0;
     remoteAnswered = 0;
     noteProblem(report, file, 0, 0, 1, 0, warningNumber, problem);
@@ -171,8 +210,10 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
 
   // Local links.
   if (localRead) {
+    rc = -1;
     if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, localArrayName, localPasswordFile, file,
                                        &rc)) {
+      noteListingFailed(true, file, rc);
       PrintMessageFromVexaCLIOutput(file, 2);
       localRead = 0;
       localAnswered = 0;
@@ -181,6 +222,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
     } else {
       PrintMessageFromVexaCLIOutput(file, 5);
     }
+    if (localRead && monitor) noteLinks(true, file);
     if (localRead && !OrvVexaUtil::extractLinkStatus(file, localTarget, localLink)) {
       localRead = 0;
       noteProblem(report, file, 1, 1, 0, 1, warningNumber, problem);
@@ -193,8 +235,10 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
 
   // Remote links.
   if (remoteRead) {
+    rc = -1;
     if (!OrvVexaUtil::JxVexaCliCmdExec(cliShowRcopyLinks, remoteArrayName, remotePasswordFile,
                                        file, &rc)) {
+      noteListingFailed(false, file, rc);
       remoteRead = 0;
       remoteAnswered = 0;
       logger->log(kLinkWarningRemote, remoteArrayName.getValue());
@@ -202,6 +246,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
     } else {
       PrintMessageFromVexaCLIOutput(file, 5);
     }
+    if (remoteRead && monitor) noteLinks(false, file);
     if (remoteRead && !OrvVexaUtil::extractLinkStatus(file, remoteTarget, remoteLink)) {
       remoteRead = 0;
       noteProblem(report, file, 1, 0, 0, 1, warningNumber, problem);
@@ -213,6 +258,7 @@ int OrvRCVexa::discoverStates(OrvString& file, std::ostream* report, int& warnin
   }
 
   if (!localRead && !remoteRead) {
+    logArrayReasons();
     logger->log("%s", kBothFailedLink);
     if (!monitor) logger->log("Package is not allowed to start up.");
     return 0;

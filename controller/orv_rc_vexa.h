@@ -21,6 +21,8 @@
 
 #include <ctime>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "array/orv_vexa_util.h"
 #include "array/rc_records.h"
@@ -83,6 +85,22 @@ class OrvRCVexa {
   void PrintMessageFromVexaCLIOutput(OrvString outputFile, int kind);
   // Explains how AUTO_NONCURDATA and the FORCEFLAG file combine.
   void PrintForceFlagMessage();
+  // One "Array [NAME] (site X) ..." line per side whose listing failed in
+  // the last discovery, logged before a verdict that names no cause.
+  void logArrayReasons();
+  const std::vector<std::string>& arrayReasons() const { return reasons; }
+  // The links of the last discovery: per side, the target and the state of
+  // every link to it as listed (empty when the listing was not read).
+  struct LinkStates {
+    std::string target;
+    std::vector<std::string> states;
+  };
+  const LinkStates& linkStates(bool localSide) const {
+    return localSide ? localLinks : remoteLinks;
+  }
+  // The sync status of each volume of the group view last condensed into
+  // StatusRCVGVirtualVolume.
+  const std::vector<std::string>& volumeStates() const { return volumeSyncStates; }
 
   // ---- Monitor status collection (rcwatch) --------------------------------
 
@@ -220,6 +238,10 @@ class OrvRCVexa {
   // report entry from file.
   void noteProblem(std::ostream* report, OrvString& file, int kind, int isLocal,
                    int isGroup, int isLink, int& warningNumber, int& problem);
+  // Fills the side's LinkStates from a links listing in file.
+  void noteLinks(bool localSide, OrvString& file);
+  // Keeps the side's reason line for a failed listing (once per side).
+  void noteListingFailed(bool localSide, OrvString& file, int exitStatus);
   // Writes one status object; 1 when accepted.
   int setStatus(const char* name, const OrvString& value);
   // Reads one string object ('' when it has no text).
@@ -294,6 +316,11 @@ class OrvRCVexa {
   int localAnswered = 0;
   int remoteAnswered = 0;
   int localRoleRead = 0;
+  std::vector<std::string> reasons;
+  LinkStates localLinks;
+  LinkStates remoteLinks;
+  std::vector<std::string> volumeSyncStates;
+  bool localSiteA = true;
 };
 
 #endif  // CONTROLLER_ORV_RC_VEXA_H_

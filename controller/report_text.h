@@ -3,6 +3,8 @@
 #ifndef CONTROLLER_REPORT_TEXT_H_
 #define CONTROLLER_REPORT_TEXT_H_
 
+#include <string>
+
 #include "foundation/orv_string.h"
 
 namespace orv_report {
@@ -16,6 +18,14 @@ OrvString failsafeText(const OrvString& failsafeMode);
 
 // RESYNC_WAIT_TIMEOUT as reported: "no_timeout" for -1, else the number.
 OrvString resyncTimeoutText(int minutes);
+
+// Why a listing failed, as the array or its client said it:
+// "Array [NAME] (site X) answered: FIRST ERROR LINE", "... did not answer
+// within N s" (exitStatus -1 with a bound of N > 0) or "... could not be
+// reached (exit N)" (no output, ssh's own exit 255, or the client's failed
+// connection).  Control characters show as '?'.
+std::string arrayReasonLine(const std::string& array, char site, const std::string& output,
+                            int exitStatus, int timeoutSeconds);
 
 }  // namespace orv_report
 

@@ -71,6 +71,7 @@ int OrvRCVexa::initialize() {
     return 0;
   }
   const OrvSiteObjects& site = orvSiteObjects(currentDC);
+  localSiteA = currentDC == "A";
 
   if (!objectDb->getStrValByName(site.localUser, localPasswordFile, 1) ||
       !objectDb->getStrValByName(site.localName, localArrayName, 1)) {

@@ -83,6 +83,7 @@ int OrvRCVexa::ca_takeover_stop_datacenter_no_auto() {
 
 int OrvRCVexa::ca_takeover_stop_datacenter_local_unknown() {
   logger->logDebug("OrvRCVexa::ca_takeover_stop_datacenter_local_unknown");
+  logArrayReasons();
   logger->log(
       "%s",
       "Error: Not able to determine the status of the local storage "
@@ -97,6 +98,7 @@ int OrvRCVexa::ca_takeover_stop_datacenter_local_unknown() {
 
 int OrvRCVexa::ca_takeover_stop_local_local_unknown_ro() {
   logger->logDebug("OrvRCVexa::ca_takeover_stop_local_local_unknown_ro");
+  logArrayReasons();
   logger->log(
       "%s",
       "Error: Not able to determine the status of the local storage "
@@ -116,6 +118,7 @@ int OrvRCVexa::ca_takeover_startrcvg_remotesec_nop_remoteprirev_stop_datacenter(
   logger->logDebug(
       "OrvRCVexa::ca_takeover_startrcvg_remotesec_nop_remoteprirev_stop_"
       "datacenter");
+  logArrayReasons();
   logger->log(
       "%s",
       "Error: Not able to determine the status of the remote storage "
@@ -135,6 +138,7 @@ int OrvRCVexa::ca_takeover_startrcvg_remotesec_nop_remoteprirev_stop_datacenter(
 int OrvRCVexa::ca_takeover_startrcvg_localsec_stop_local_localprirev_nop() {
   logger->logDebug(
       "OrvRCVexa::ca_takeover_startrcvg_localsec_stop_local_localprirev_nop");
+  logArrayReasons();
   logger->log(
       "%s",
       "Error: Not able to determine the status of the local storage "

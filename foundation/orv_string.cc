@@ -34,6 +34,13 @@ std::string orvUpperText(const std::string& text) {
   return r;
 }
 
+std::string orvVisibleText(const std::string& text) {
+  std::string r(text);
+  for (char& c : r)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return r;
+}
+
 void orvTrimBounds(const char*& begin, const char*& end) {
   skipLeadingBlanks(begin, end);
   dropTrailingSpace(begin, end);

@@ -15,4 +15,8 @@ std::string orvUpperText(const std::string& text);
 // tabs in front, blanks, tabs and line ends behind.
 void orvTrimBounds(const char*& begin, const char*& end);
 
+// Copy with every control character (below 0x20, and DEL) shown as '?', so
+// that text from an array or the configuration cannot steer a terminal.
+std::string orvVisibleText(const std::string& text);
+
 #endif  // FOUNDATION_PLAIN_TEXT_H_

@@ -19,7 +19,8 @@ bool onlyFrom(const char* s, const char* extra) {
 
 }  // namespace
 
-bool OrvSafeWord::isPackageName(const char* s) { return onlyFrom(s, "._-"); }
+// A leading '-' would reach the cluster manager's commands as an option.
+bool OrvSafeWord::isPackageName(const char* s) { return onlyFrom(s, "._-") && *s != '-'; }
 
 bool OrvSafeWord::isArrayWord(const char* s) { return onlyFrom(s, "._-:/@"); }
 

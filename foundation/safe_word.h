@@ -9,7 +9,7 @@
 
 class OrvSafeWord {
  public:
-  // Non-empty; only letters, digits, '.', '_', '-'.
+  // Non-empty; only letters, digits, '.', '_', '-'; not starting with '-'.
   static bool isPackageName(const char* s);
   // Non-empty; letters, digits, '.', '_', '-', ':', '/', '@'.
   static bool isArrayWord(const char* s);

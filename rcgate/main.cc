@@ -9,11 +9,18 @@
 
 #include "foundation/logger.h"
 #include "foundation/process_guard.h"
+#include "foundation/program_info.h"
 #include "foundation/temp_files.h"
 #include "objectdb/attribute_source.h"
 #include "rcgate/orv_base.h"
 
 namespace {
+
+const char kUsage[] =
+    "Usage: rcgate <package_name>\n"
+    "       rcgate --help | --version\n"
+    "Decides at the package's start whether it may run on this node and prepares its\n"
+    "storage.  Exit codes: 0 or 3 start here, 2 not on this node, 1 not at all.\n";
 
 // A stop signal: no command was started after it; the files go, and the
 // line names the last array step, so an operator knows where it stopped.
@@ -28,6 +35,7 @@ void stopGate(int signal) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (orvInfoOption(argc, argv, "rcgate", kUsage)) return 0;
   orv_guard::openStandardDescriptors();
   orv_guard::install(orv_guard::kGate, stopGate);
   int exitCode = 2;

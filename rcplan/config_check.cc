@@ -29,6 +29,7 @@
 #include "objectdb/attribute_source.h"
 #include "objectdb/config_commands.h"
 #include "objectdb/config_line.h"
+#include "objectdb/email_ids.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "objectdb/orv_type.h"
@@ -446,6 +447,19 @@ void checkPackageDir(const std::string& dir, CheckFindings& f) {
            dir.c_str());
 }
 
+// The addresses rcwatch would mail; with EMAIL chosen and none of them, no
+// mail is ever sent and nothing says so.
+void checkEmailIds(const std::string& package, const FirstLines& first, CheckFindings& f) {
+  OrvEmailIds ids;
+  if (!orvReadEmailIds(package, ids)) return;
+  for (const std::string& word : ids.refused) f.line("%s", orvRefusedAddressWarning(word).c_str());
+  bool email = false;
+  for (const std::string& w : listValue(first, "DR_NOTIFICATION_CHOICES")) email = email || w == "EMAIL";
+  if (email && ids.addresses.empty())
+    f.line("Error: Attribute [RCVEXA_DR_NOTIFICATION_CHOICES] holds EMAIL but EMAIL_ID names no "
+           "e-mail address: rcwatch sends no mail; set EMAIL_ID or remove EMAIL.");
+}
+
 void checkForceFlag(const std::string& dir, CheckFindings& f) {
   if (dir.empty() || !shellLiteral(dir, false)) return;
   OrvObjectDb db;
@@ -550,6 +564,7 @@ int check(const std::string& package, bool gateExit, std::ostream& out) {
   checkNames(lines, first, f);
   const std::vector<OrvUnsafeValue> unsafe = unsafeSiteValues(first);
   checkRequiredAndValues(first, unsafe, f);
+  checkEmailIds(package, first, f);
   checkPackageDir(packageDir, f);
   std::string site;
   checkNodes(first, node, site, f);

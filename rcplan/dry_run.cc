@@ -137,6 +137,7 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
     return endBeforeDecision(2);
   }
   driver.getController()->displayConfigs(0);
+  driver.getController()->logArrayReasons();
   // What if: the named status values replace what the arrays showed.
   std::vector<std::string> assumedLines;
   for (const std::string& pair : assumed) {

@@ -20,10 +20,11 @@ const char kSubjectText[] = "Orvanta Vexa Replication Monitor notification for "
 // The longest a mail program or event command may run (seconds).
 const int kNotifyCommandSeconds = 60;
 
-// The whole message: "To:", "From: root@<host>", "Subject:" and the body
-// right after the subject line.
+// The whole message: "To:", "From: root@<host>", "Subject:" (with ": " +
+// summary when there is one) and the body right after the subject line.
 std::string mailText(const std::string& address, const std::string& hostName,
-                     const std::string& packageName, const std::string& body);
+                     const std::string& packageName, const std::string& body,
+                     const std::string& summary = "");
 
 }  // namespace orv_mail
 

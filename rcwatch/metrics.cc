@@ -11,7 +11,9 @@
 #include "controller/orv_rc_vexa.h"
 #include "foundation/atomic_file.h"
 #include "foundation/logger.h"
+#include "foundation/program_info.h"
 #include "objectdb/orv_object_db.h"
+#include "records/decision_store.h"
 #include "rcwatch/monitor.h"
 #include "rcwatch/monitor_interval.h"
 
@@ -119,8 +121,38 @@ std::string escapeLabelValue(const std::string& value) {
   return out;
 }
 
+namespace {
+
+// Counts per state: the listed ones always (0 when none), then the others
+// in the order first seen.
+template <size_t N>
+std::vector<std::pair<std::string, long>> stateCounts(const char* const (&known)[N],
+                                                      const std::vector<std::string>& states) {
+  std::vector<std::pair<std::string, long>> counts;
+  for (const char* k : known) counts.push_back({k, 0});
+  for (const std::string& st : states) {
+    bool found = false;
+    for (auto& c : counts)
+      if (!found && strcasecmp(c.first.c_str(), st.c_str()) == 0) {
+        ++c.second;
+        found = true;
+      }
+    if (!found) counts.push_back({st.empty() ? "UNKNOWN" : st, 1});
+  }
+  return counts;
+}
+
+const char* const kLinkCountStates[] = {"Up", "Down"};
+const char* const kVolumeCountStates[] = {"Synced", "Syncing", "NotSynced", "Stale"};
+
+}  // namespace
+
 std::string renderMetrics(const PassMetrics& p, const NotificationCounts& counts) {
   Exposition e(p.package);
+  e.family("orvanta_info", "gauge", "The monitor: its node, the node's site and the version.");
+  e.sample("orvanta_info",
+           label("node", p.node) + label("site", p.site) + label("version", orvProgramVersion()),
+           1);
   e.family("orvanta_monitor_last_pass_timestamp_seconds", "gauge",
            "When the monitor last finished a pass, in seconds since the epoch.");
   e.sample("orvanta_monitor_last_pass_timestamp_seconds", "", p.passEnd);
@@ -138,8 +170,17 @@ std::string renderMetrics(const PassMetrics& p, const NotificationCounts& counts
   e.sample("orvanta_array_reachable", label("side", "remote") + label("array", p.remoteArray),
            p.remoteReachable ? 1 : 0);
 
-  e.family("orvanta_rc_link_up", "gauge", "Whether the Remote Copy link is Up (1) or not (0).");
-  e.sample("orvanta_rc_link_up", "", strcasecmp(p.link.c_str(), "Up") == 0 ? 1 : 0);
+  bool allUp = strcasecmp(p.link.c_str(), "Up") == 0;
+  for (const auto& target : p.links)
+    for (const std::string& st : target.second) allUp = allUp && strcasecmp(st.c_str(), "Up") == 0;
+  e.family("orvanta_rc_link_up", "gauge",
+           "Whether the Remote Copy link is Up with every link of it (1) or not (0).");
+  e.sample("orvanta_rc_link_up", "", allUp ? 1 : 0);
+  e.family("orvanta_rc_links", "gauge", "Links of each Remote Copy target, counted by state.");
+  for (const auto& target : p.links)
+    for (const auto& c : stateCounts(kLinkCountStates, target.second))
+      e.sample("orvanta_rc_links", label("target", target.first) + label("state", c.first),
+               c.second);
   e.family("orvanta_rc_link_state", "gauge",
            "Remote Copy link status: 1 for the current value, 0 for the others.");
   e.enumSamples("orvanta_rc_link_state", "", "state", kLinkStates, p.link);
@@ -150,6 +191,9 @@ std::string renderMetrics(const PassMetrics& p, const NotificationCounts& counts
            "Sync status of the group's virtual volumes: 1 for the current value, 0 for the "
            "others.");
   e.enumSamples("orvanta_rc_volumes_state", "", "state", kVolumeStates, p.volumes);
+  e.family("orvanta_rc_volumes", "gauge", "Virtual volumes of the group, counted by sync state.");
+  for (const auto& c : stateCounts(kVolumeCountStates, p.volumeStates))
+    e.sample("orvanta_rc_volumes", label("state", c.first), c.second);
   e.family("orvanta_rc_role", "gauge",
            "Replication role of the group on each side: 1 for the current value, 0 for the "
            "others.");
@@ -179,6 +223,17 @@ std::string renderMetrics(const PassMetrics& p, const NotificationCounts& counts
     e.sample("orvanta_notifications_total", channel + label("result", "sent"), counts.sent[c]);
     e.sample("orvanta_notifications_total", channel + label("result", "failed"), counts.failed[c]);
   }
+  if (p.hasGateStart) {
+    e.family("orvanta_gate_last_start_timestamp_seconds", "gauge",
+             "When the newest rcgate run on this node started, in seconds since the epoch.");
+    e.sample("orvanta_gate_last_start_timestamp_seconds", "", p.gateStart);
+    e.family("orvanta_gate_last_exit_code", "gauge",
+             "The exit code of that run: 0 or 3 started here, 2 not on this node, 1 not at all.");
+    e.sample("orvanta_gate_last_exit_code", "", p.gateExitCode);
+    e.family("orvanta_gate_last_forced", "gauge",
+             "Whether that run used a FORCEFLAG file (1) or not (0).");
+    e.sample("orvanta_gate_last_forced", "", p.gateForced);
+  }
   return e.text();
 }
 
@@ -196,7 +251,8 @@ int writeMetricsFile(const std::string& dir, const std::string& name, const std:
                      std::string& step) {
   static unsigned long serial = 0;
   step = "open the directory";
-  int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Its owner may swap the directory for a link to one root must not write.
+  int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (dirFd < 0) return errno;
 
   static const char* const kSteps[] = {"create a temporary file", "write the temporary file",
@@ -253,6 +309,18 @@ void MonitorMetrics::passEnds(const OrvString& link, const OrvString& group,
   pass_.localReachable = pOrvRCVexa != nullptr && pOrvRCVexa->localArrayAnswered();
   pass_.remoteReachable = pOrvRCVexa != nullptr && pOrvRCVexa->remoteArrayAnswered();
   pass_.stoppedSeconds = stoppedSeconds;
+  pass_.node = statusText("LocalHostName");
+  pass_.site = statusText("StatusCurrentDC");
+  pass_.links.clear();
+  pass_.volumeStates.clear();
+  if (pOrvRCVexa != nullptr) {
+    for (bool local : {true, false}) {
+      const OrvRCVexa::LinkStates& l = pOrvRCVexa->linkStates(local);
+      if (!l.target.empty()) pass_.links.push_back({l.target, l.states});
+    }
+    pass_.volumeStates = pOrvRCVexa->volumeStates();
+  }
+  readGateStart();
   pass_.passMicroseconds = microsecondsSince(passStart_);
 
   std::string step;
@@ -266,6 +334,28 @@ void MonitorMetrics::passEnds(const OrvString& link, const OrvString& group,
            strerror(err) +
            "). The monitor tries again after every pass; notifications are "
            "not affected.");
+}
+
+void MonitorMetrics::readGateStart() {
+  pass_.hasGateStart = false;
+  std::string why;
+  const int dirFd = orv_decisions::openDir(sOrvTempPath_.getValue(), false, why);
+  if (dirFd < 0) return;
+  const std::vector<std::string> names = orv_decisions::listRecords(dirFd);
+  // Newest first; a record of another node or one that does not parse is
+  // passed over.
+  for (size_t i = names.size(); i-- > 0 && !pass_.hasGateStart;) {
+    std::string text;
+    orv_decisions::Record r;
+    if (!orv_decisions::readAt(dirFd, names[i], text, why) || !orv_decisions::parse(text, r, why) ||
+        r.node != pass_.node)
+      continue;
+    pass_.hasGateStart = true;
+    pass_.gateStart = static_cast<long>(r.startTime);
+    pass_.gateExitCode = r.exitCode;
+    pass_.gateForced = r.forceFlagConsumed ? 1 : 0;
+  }
+  close(dirFd);
 }
 
 void MonitorMetrics::warnOnce(const std::string& text) {

@@ -19,6 +19,8 @@
 
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "foundation/orv_string.h"
 
@@ -44,6 +46,16 @@ struct PassMetrics {
   std::string mode;
   long stoppedSeconds = 0;
   int thresholdMinutes = 0;  // 0: no RPO threshold
+  std::string node;
+  std::string site;
+  // Per target, the state of each of its links as listed.
+  std::vector<std::pair<std::string, std::vector<std::string>>> links;
+  std::vector<std::string> volumeStates;  // one per volume
+  // The newest decision record of this node, when there is one.
+  bool hasGateStart = false;
+  long gateStart = 0;  // seconds since the epoch
+  int gateExitCode = 0;
+  int gateForced = 0;
 };
 
 enum Channel { kEmail, kSyslog, kEvq, kConsole, kChannelCount };
@@ -72,7 +84,8 @@ std::string renderMetrics(const PassMetrics& pass, const NotificationCounts& cou
 // '.', '_' and '-' replaced by '_', so the name stays in the directory.
 std::string metricsFileName(const std::string& package);
 
-// Writes text as dir/name: temporary file (mode 0644, whatever the umask),
+// Writes text as dir/name (dir opened without following a link, the file
+// reached only through its descriptor): temporary file (mode 0644, whatever the umask),
 // fsync, rename.  0 on success; otherwise errno, with step naming what
 // failed; the temporary file is gone either way.
 int writeMetricsFile(const std::string& dir, const std::string& name, const std::string& text,
@@ -95,6 +108,8 @@ class MonitorMetrics {
 
  private:
   void warnOnce(const std::string& text);
+  // The newest decision record of this node in the package directory.
+  void readGateStart();
 
   std::string dir_;
   std::string fileName_;

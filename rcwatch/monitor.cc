@@ -11,6 +11,7 @@
 #include "foundation/util.h"
 #include "objectdb/attribute_source.h"
 #include "objectdb/config_commands.h"
+#include "objectdb/email_ids.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "rcwatch/metrics.h"
@@ -138,21 +139,14 @@ int populateEmailAddresses(OrvString packageName, OrvList<OrvString>* addresses)
              packageName.getValue());
     return 0;
   }
-  OrvString command = OrvConfigCommands::packageEnvCommand(packageName) +
-                      " | grep EMAIL_ID |sed 's/[^\"]*\"\\([^\"]*\\)\".*/\\1/' | sed "
-                      "':a;N;$!ba;s/\\n/ /g'";
-  log->logDebug("The command to be executed is [%s]", command.getValue());
-  // The whole output: a long list must not lose its last addresses.
-  OrvString output;
-  int rc = 0;
-  if (!OrvConfigCommands::run(command, output, &rc) || output.getLength() == 0) return 0;
-  int added = 0;
-  for (const char* word = output.strTok(" \t\r\n", 1); word != nullptr;
-       word = output.strTok(" \t\r\n", 0)) {
-    addresses->insertAtBack(OrvString(word));
-    added = 1;
-  }
-  return added;
+  log->logDebug("The command to be executed is [%s %s]", OrvConfigCommands::kPackageEnvProgram,
+                packageName.getValue());
+  OrvEmailIds ids;
+  if (!orvReadEmailIds(packageName.getValue(), ids)) return 0;
+  for (const std::string& word : ids.refused) log->log("%s", orvRefusedAddressWarning(word).c_str());
+  for (const std::string& address : ids.addresses)
+    addresses->insertAtBack(OrvString(address.c_str()));
+  return ids.addresses.empty() ? 0 : 1;
 }
 
 int getMonitorInterval() {

@@ -8,6 +8,7 @@
 
 #include "controller/orv_rc_vexa.h"
 #include "foundation/process_guard.h"
+#include "foundation/program_info.h"
 #include "foundation/temp_files.h"
 #include "foundation/util.h"
 #include "objectdb/attribute_source.h"
@@ -20,6 +21,12 @@
 #include "rcwatch/send_notify.h"
 
 namespace {
+
+const char kUsage[] =
+    "Usage: rcwatch <package_name>\n"
+    "       rcwatch --help | --version\n"
+    "Watches the replication of the package's Remote Copy volume group and notifies\n"
+    "on changes (e-mail, syslog, event command, console); runs until stopped.\n";
 
 struct Channels {
   int email = 0;
@@ -63,6 +70,7 @@ void stopMonitor(int signal) {
 }  // namespace
 
 int runMonitor(int argc, char** argv) {
+  if (orvInfoOption(argc, argv, "rcwatch", kUsage)) return 0;
   orv_guard::openStandardDescriptors();
   orv_guard::install(orv_guard::kMonitor, stopMonitor);
   pLog_ = Logger::getInstance();
@@ -116,6 +124,8 @@ int runMonitor(int argc, char** argv) {
   getRemoteCopyInfo(current.link, current.group, current.volumes);
 
   OrvString message = monitorStartMessage(id, current.link, current.group, current.volumes);
+  const NotifyEvent started = startEvent(current.link, current.group, current.volumes, problem);
+  notifier.setEvent(started.summary, started.priority);
   sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
                        channels.console, addresses, id.packageName, message, details);
   metrics.passEnds(current.link, current.group, current.volumes, 0);
@@ -137,6 +147,8 @@ int runMonitor(int argc, char** argv) {
     if (rpo.observe(current.group, orv_guard::monotonicSeconds(), stopped)) {
       OrvString notice = rpoNoticeText(id.packageName, message, stopped, threshold);
       pLog_->log("%s", notice.getValue());
+      const NotifyEvent exceeded = rpoEvent();
+      notifier.setEvent(exceeded.summary, exceeded.priority);
       sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
                            channels.console, addresses, id.packageName, notice, details);
     }
@@ -159,6 +171,10 @@ int runMonitor(int argc, char** argv) {
       changed = 1;
     }
     if (changed || problem != previousProblem) {
+      const OrvString before[3] = {previous.link, previous.group, previous.volumes};
+      const OrvString after[3] = {current.link, current.group, current.volumes};
+      const NotifyEvent event = passEvent(before, after, previousProblem, problem);
+      notifier.setEvent(event.summary, event.priority);
       sendMonNotifications(&notifier, channels.email, channels.syslog, channels.evq,
                            channels.console, addresses, id.packageName, message, details);
     }

@@ -1,5 +1,7 @@
 #include "rcwatch/monitor_text.h"
 
+#include <syslog.h>
+
 #include <strings.h>
 
 #include <cstring>
@@ -73,3 +75,45 @@ int RpoWatch::observe(const OrvString& groupStatus, time_t now, long& stoppedSec
   noticePending_ = 0;
   return 1;
 }
+
+namespace {
+
+const char* const kStateNames[3] = {"link", "group", "volumes"};
+const char* const kHealthy[3] = {"Up", "Started", "Synced"};
+
+bool healthy(const OrvString states[3], int problem) {
+  for (int i = 0; i < 3; ++i)
+    if (!(states[i] == kHealthy[i])) return false;
+  return problem == 0;
+}
+
+void add(std::string& summary, const std::string& part) {
+  summary += (summary.empty() ? "" : ", ") + part;
+}
+
+}  // namespace
+
+NotifyEvent startEvent(const OrvString& link, const OrvString& group, const OrvString& volumes,
+                       int problem) {
+  const OrvString states[3] = {link, group, volumes};
+  NotifyEvent e{"monitor started", LOG_INFO};
+  for (int i = 0; i < 3; ++i)
+    if (!(states[i] == kHealthy[i])) add(e.summary, std::string(kStateNames[i]) + " " +
+                                                        states[i].getValue());
+  if (problem) add(e.summary, "array not answering");
+  if (!healthy(states, problem)) e.priority = LOG_WARNING;
+  return e;
+}
+
+NotifyEvent passEvent(const OrvString previous[3], const OrvString current[3],
+                      int previousProblem, int problem) {
+  NotifyEvent e{"", healthy(current, problem) ? LOG_NOTICE : LOG_WARNING};
+  for (int i = 0; i < 3; ++i)
+    if (!(previous[i] == current[i]))
+      add(e.summary, std::string(kStateNames[i]) + " " + current[i].getValue());
+  if (problem != previousProblem)
+    add(e.summary, problem ? "array not answering" : "arrays answering again");
+  return e;
+}
+
+NotifyEvent rpoEvent() { return {"RPO threshold exceeded", LOG_WARNING}; }

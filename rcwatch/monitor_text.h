@@ -5,6 +5,7 @@
 #define RCWATCH_MONITOR_TEXT_H_
 
 #include <ctime>
+#include <string>
 
 #include "foundation/orv_string.h"
 
@@ -36,6 +37,24 @@ int appendChangeLine(const char* subject, const OrvString& previous, const OrvSt
 // minutes and seconds and the threshold in minutes.
 OrvString rpoNoticeText(const OrvString& packageName, const OrvString& header,
                         long stoppedSeconds, int thresholdMinutes);
+
+// What a notification is about, for the mail subject (": " + summary) and
+// the syslog priority: LOG_WARNING while the link is not Up, the group not
+// Started, the volumes not Synced or an array did not answer (problem 1),
+// and for the RPO notice; LOG_NOTICE for a pass back to all healthy;
+// LOG_INFO otherwise.
+struct NotifyEvent {
+  std::string summary;
+  int priority;
+};
+// "monitor started", with what is not healthy ("..., link Down").
+NotifyEvent startEvent(const OrvString& link, const OrvString& group, const OrvString& volumes,
+                       int problem);
+// The changes of a pass: "link Down, group Stopped", "array not answering",
+// "arrays answering again".
+NotifyEvent passEvent(const OrvString previous[3], const OrvString current[3],
+                      int previousProblem, int problem);
+NotifyEvent rpoEvent();
 
 // Per stop episode: the first pass that sees the group "Stopped" (any
 // case) records the time; the first later pass stopped for more than the

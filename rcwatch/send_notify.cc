@@ -91,7 +91,12 @@ int runSendmail(const std::string& command, const std::string& text, Logger* log
 
 }  // namespace
 
-SendNotify::SendNotify() {}
+SendNotify::SendNotify() : priority(LOG_INFO) {}
+
+void SendNotify::setEvent(const std::string& text, int level) {
+  summary = text;
+  priority = level;
+}
 
 std::string SendNotify::framedText(const std::string& details) const {
   return header + "\n" + notificationTime + "\n" + message + "\n" + details + "\n" + footer +
@@ -154,17 +159,16 @@ int SendNotify::sendEmailNotification(std::string details, std::string packageNa
     return -1;
   }
   std::string text = orv_mail::mailText(address != nullptr ? address : "", localHostName(),
-                                        packageName, body);
+                                        packageName, body, summary);
   std::string command = std::string(orv_mail::kSendmailPath) + " " + orv_mail::kSendmailOptions;
-  fprintf(stdout, "%s\n", command.c_str());
-  fflush(stdout);
+  log->logDebug("%s", command.c_str());
   return runSendmail(command, text, log) != 0 ? -1 : 0;
 }
 
 int SendNotify::sendSyslogNotification(std::string details) {
   openlog(kSyslogIdent, LOG_PID | LOG_NDELAY | LOG_NOWAIT, LOG_LOCAL1);
   const std::string* parts[] = {&header, &notificationTime, &message, &details, &footer};
-  for (const std::string* part : parts) syslog(LOG_LOCAL1 | LOG_INFO, "%s", part->c_str());
+  for (const std::string* part : parts) syslog(LOG_LOCAL1 | priority, "%s", part->c_str());
   closelog();
   return 0;
 }

@@ -26,6 +26,9 @@ class SendNotify {
   int sendNotification(std::string packageName, std::string message, std::string type,
                        std::string details, std::string address);
   void buildNotificationMessage(std::string message);
+  // What the next notifications are about: the mail subject's suffix
+  // (none when empty) and the syslog priority (facility local1 always).
+  void setEvent(const std::string& summary, int priority);
 
   int sendEmailNotification(std::string details, std::string packageName,
                             const char* address);
@@ -49,6 +52,8 @@ class SendNotify {
   std::string notificationTime;
   std::string message;
   std::string footer;
+  std::string summary;
+  int priority;
 };
 
 #endif  // RCWATCH_SEND_NOTIFY_H_

@@ -270,16 +270,22 @@ std::string OrvDecisionRecord::reason(int exitCode) const {
   auto isError = [](const std::string& m) {
     return startsWith(m, "Error") || startsWith(m, "ERROR");
   };
+  // The arrays' own words on a failed listing go in front of the verdict.
+  std::string arrays;
+  for (const Data::Message& m : d_->messages)
+    if (startsWith(m.text, "Array [") && arrays.find(oneLine(m.text)) == std::string::npos)
+      arrays += oneLine(m.text) + "; ";
   // What the action said weighs most: an earlier error may be one the
   // table already took into account (an unreachable partner array).
   for (int pass = 0; pass < 2; ++pass) {
     for (const Data::Message& m : d_->messages)
-      if (m.inTakeover && (pass == 0 ? isError(m.text) : !frame(m.text))) return oneLine(m.text);
+      if (m.inTakeover && (pass == 0 ? isError(m.text) : !frame(m.text)))
+        return arrays + oneLine(m.text);
   }
   for (const Data::Message& m : d_->messages)
-    if (isError(m.text)) return oneLine(m.text);
+    if (isError(m.text)) return arrays + oneLine(m.text);
   for (auto it = d_->messages.rbegin(); it != d_->messages.rend(); ++it)
-    if (!frame(it->text)) return oneLine(it->text);
+    if (!frame(it->text)) return arrays + oneLine(it->text);
   return "";
 }
 

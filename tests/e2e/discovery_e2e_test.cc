@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "testing/arraysim/sim_model.h"
 #include "testing/sandbox/sandbox.h"
 #include "tests/e2e/fault_support.h"
@@ -472,3 +474,43 @@ TEST_F(DiscoveryE2E, AfterTakeoverReportFollowsASecondDiscovery) {
 }
 
 }  // namespace
+
+// A failed listing brings the array's own words right before the fixed
+// verdict text, and into the decision record's reason.
+TEST_F(DiscoveryE2E, ArraysOwnReasonPrecedesTheFixedVerdict) {
+  const struct {
+    const char* node;
+    const char* attribute;  // NAME=VALUE set for the case, or ''
+    const char* fault;      // on arrB's group listing, or ''
+    const char* line;
+  } cases[] = {
+      {"nodeB", "RCVEXA_DC2_RC_VOLUME_GROUP=grpC", "",
+       "Array [arrB] (site B) answered: Error: Remote Copy group grpC does not exist"},
+      {"nodeB", "RCVEXA_JxVexaCLICommandTimeout=1", "hang",
+       "Array [arrB] (site B) did not answer within 1 s"},
+      {"nodeB", "", "unreachable", "Array [arrB] (site B) could not be reached (exit 1)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    SetUp();
+    const std::string attribute = c.attribute;
+    if (!attribute.empty())
+      setAttr(attribute.substr(0, attribute.find('=')), attribute.substr(attribute.find('=') + 1));
+    if (*c.fault != '\0') scenario_.array("arrB").addFault(c.fault, "showrcopy groups").seconds = 5;
+    orv_sandbox::RunResult r = runGate(c.node);
+    ASSERT_TRUE(r.exited()) << r.describe();
+    size_t at = 0;
+    while (at < msgs_.size() && msgs_[at] != c.line) ++at;
+    ASSERT_LT(at + 1, msgs_.size()) << r.output;
+    EXPECT_EQ(msgs_[at + 1].compare(0, 39, "Error: Not able to determine the status"), 0)
+        << r.output;
+    const std::string dir = std::string(kPackageDir) + "/decisions";
+    std::vector<std::string> records = sb_->listDir(dir);
+    ASSERT_EQ(records.size(), 1u);
+    const std::string reason =
+        nlohmann::json::parse(sb_->readFile(dir + "/" + records[0]), nullptr, false)
+            .value("reason", "");
+    const std::string front = std::string(c.line) + "; Error: Not able to determine";
+    EXPECT_EQ(reason.compare(0, front.size(), front), 0) << reason;
+  }
+}

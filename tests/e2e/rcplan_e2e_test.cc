@@ -191,6 +191,11 @@ TEST_F(RcplanDryRunTest, DecidesAsRcgateWithoutActingOrConsumingTheForceFlag) {
     // A flag that does not count is warned about and left in place.
     EXPECT_EQ(findMessage(messages(gate.output), ignored) >= 0, c.forceFlag >= 2) << gate.output;
     EXPECT_EQ(sb_->exists(flag), c.forceFlag >= 2);
+    // The arrays' own reasons the start gives, the dry run gives too.
+    for (const std::string& m : messages(gate.output)) {
+      if (m.compare(0, 7, "Array [") != 0) continue;
+      EXPECT_NE(plan.output.find(m), std::string::npos) << m;
+    }
   }
 }
 
@@ -450,6 +455,12 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
         "Error: Array [vexab] (site B) does not answer through ssh as rc (exit 255: ssh: "
         "connect to host vexab port 22: Network is unreachable)"},
        {"Check of package pkgora finished: errors 2, warnings 6."}},
+      {"mail chosen, but EMAIL_ID holds no address",
+       [](PackageScenario& s) { s.set("EMAIL_ID", "ops-team"); }, nullptr, false, 1,
+       {"Warning: [ops-team] in EMAIL_ID is not an e-mail address; it is skipped.",
+        "Error: Attribute [RCVEXA_DR_NOTIFICATION_CHOICES] holds EMAIL but EMAIL_ID names no "
+        "e-mail address"},
+       {}},
       {"a package the cluster manager does not know", nullptr, nullptr, false, 1,
        {"Error: The cluster manager shows no attributes for package [pkgzz]"}, {}, "", "pkgzz"},
   };

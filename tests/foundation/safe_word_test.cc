@@ -35,7 +35,7 @@ TEST(OrvSafeWord, AcceptsOnlyItsCharacterSets) {
       {"a\nb", false, false, false},
       {"a\tb", false, false, false},
       {"a*", false, false, false},
-      {"-12", true, true, false},
+      {"-12", false, true, false},  // an option to the commands it reaches
       {" 12", false, false, false},
       {"\xc3\xa9t\xc3\xa9", false, false, false},
       {longWord, true, true, false},

@@ -21,6 +21,7 @@ for file in tarvos/bin/rcgate tarvos/bin/rcwatch tarvos/bin/rcplan \
             share/doc/orvanta/examples/OrvVexaMONConfigParams \
             share/doc/orvanta/examples/orvanta-alerts.yml \
             share/doc/orvanta/examples/orvanta-alerts.test.yml \
+            share/doc/orvanta/examples/orvanta-dashboard.json \
             lib/systemd/system/orvanta-rcwatch@.service; do
   line=$(printf '%s\n' "$list" | awk -v p=".$prefix/$file" '$NF == p')
   if [ -z "$line" ]; then

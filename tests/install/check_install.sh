@@ -28,6 +28,7 @@ share/doc/orvanta/examples/pkgora.attributes 644
 share/doc/orvanta/examples/OrvVexaMONConfigParams 644
 share/doc/orvanta/examples/orvanta-alerts.yml 644
 share/doc/orvanta/examples/orvanta-alerts.test.yml 644
+share/doc/orvanta/examples/orvanta-dashboard.json 644
 lib/systemd/system/orvanta-rcwatch@.service 644
 /usr/lib/ocf/resource.d/orvanta/rcgate 755
 "
