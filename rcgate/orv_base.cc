@@ -31,7 +31,8 @@ OrvBase* OrvBase::running = nullptr;
 OrvBase::OrvBase()
     : objectDb(nullptr),
       ruleDb(nullptr),
-      logger(Logger::getInstance()),
+      // A reference of its own: the destructor gives it back.
+      logger(Logger::createInstance()),
       good(1),
       forceFlagCheck(1),
       badArguments(0),

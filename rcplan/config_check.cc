@@ -478,9 +478,6 @@ void checkForceFlag(const std::string& dir, CheckFindings& f) {
 
 // What rcplan PKG would say for this node now, with its log kept quiet.
 GatePlan verdictNow(const std::string& package) {
-  // The driver drops a logger reference it never took when it ends: this
-  // one is for it, so the check's logger, and its silence, outlive it.
-  Logger::createInstance();
   GatePlan plan;
   std::ostringstream discard;
   planStart(package, {}, discard, discard, plan);

@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <cstdio>
 #include <ctime>
+#include <nlohmann/json.hpp>
 
+#include "foundation/logger.h"
+#include "foundation/plain_text.h"
 #include "objectdb/orv_object_db.h"
 #include "records/decision_record.h"
 #include "records/decision_store.h"
@@ -107,7 +110,97 @@ std::string recordLocalTime(time_t t, const char* format) {
   return text;
 }
 
-int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+// What the records directory held: a line to say instead of records
+// (message, with the exit code status), or the records, oldest first.
+struct Listing {
+  int status = kExitDecided;
+  std::string message;
+  struct Entry {
+    std::string name;
+    bool readable = false;
+    std::string why;
+    orv_decisions::Record record;
+  };
+  std::vector<Entry> entries;
+};
+
+Listing listRecords(const std::string& package, int count) {
+  Listing listing;
+  // The records live in the package directory, which only the cluster
+  // manager's configuration names.
+  OrvObjectDb db;
+  db.loadUserConfig(OrvString(package.c_str()));
+  const std::string packageDir = orvConfiguredPackageDir(db);
+  if (packageDir.empty()) {
+    listing.status = kExitUsage;
+    listing.message = "Error: No package directory for package " + package +
+                      " (see the messages above); no records to show.";
+    return listing;
+  }
+  std::string why;
+  const int dirFd = orv_decisions::openDir(packageDir, false, why);
+  if (dirFd < 0) {
+    if (access((packageDir + "/" + orv_decisions::kDirName).c_str(), F_OK) != 0) {
+      listing.message = "No decision records of package " + package + " on this node yet: " + why + ".";
+      return listing;
+    }
+    listing.status = kExitUsage;
+    listing.message = "Error: Cannot read the decision records: " + why + ".";
+    return listing;
+  }
+  std::vector<std::string> names = orv_decisions::listRecords(dirFd);
+  if (names.size() > static_cast<size_t>(count))
+    names.erase(names.begin(), names.end() - count);
+  if (names.empty()) {
+    listing.message = "No decision records of package " + package + " in " + packageDir + "/" +
+                      orv_decisions::kDirName + ".";
+  }
+  for (const std::string& name : names) {
+    Listing::Entry e;
+    e.name = name;
+    std::string text;
+    e.readable = orv_decisions::readAt(dirFd, name, text, e.why) &&
+                 orv_decisions::parse(text, e.record, e.why);
+    listing.entries.push_back(std::move(e));
+  }
+  close(dirFd);
+  return listing;
+}
+
+std::string historyJson(const std::string& package, const Listing& listing) {
+  nlohmann::json doc;
+  doc["package"] = package;
+  doc["message"] = listing.message.empty() ? nlohmann::json(nullptr) : nlohmann::json(listing.message);
+  doc["records"] = nlohmann::json::array();
+  doc["unreadable"] = nlohmann::json::array();
+  for (const Listing::Entry& e : listing.entries) {
+    if (!e.readable) {
+      doc["unreadable"].push_back({{"file", e.name}, {"error", e.why}});
+      continue;
+    }
+    const orv_decisions::Record& r = e.record;
+    const std::string force = forceCell(r);
+    doc["records"].push_back({{"file", e.name},
+                              {"start", r.start},
+                              {"node", r.node},
+                              {"site", r.site},
+                              {"action", r.hasAction ? nlohmann::json(r.action) : nlohmann::json(nullptr)},
+                              {"exit_code", r.exitCode},
+                              {"force", force == "-" ? "absent" : force},
+                              {"duration_ms", r.durationMs},
+                              {"ended_in", r.endedIn},
+                              {"reason", r.reason}});
+  }
+  // Text from the arrays may not be UTF-8: replaced, never thrown on.
+  return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+int runHistory(const std::vector<std::string>& args, bool json, std::ostream& out,
+               std::ostream& err) {
   int count = kDefaultHistory;
   if (args.empty() || args.size() > 2 || args[0].empty() || args[0][0] == '-' ||
       (args.size() == 2 && !parseCount(args[1], count))) {
@@ -116,59 +209,44 @@ int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kExitUsage;
   }
   const std::string& package = args[0];
-
-  // The records live in the package directory, which only the cluster
-  // manager's configuration names.
-  OrvObjectDb db;
-  db.loadUserConfig(OrvString(package.c_str()));
-  const std::string packageDir = orvConfiguredPackageDir(db);
-  if (packageDir.empty()) {
-    out << "Error: No package directory for package " << package
-        << " (see the messages above); no records to show.\n";
-    return kExitUsage;
+  Logger* logger = nullptr;
+  if (json) {
+    // Standard output holds the document only: the log is kept off it.
+    logger = Logger::createInstance();
+    logger->setOutput(0);
   }
-  std::string why;
-  const int dirFd = orv_decisions::openDir(packageDir, false, why);
-  if (dirFd < 0) {
-    if (access((packageDir + "/" + orv_decisions::kDirName).c_str(), F_OK) != 0) {
-      out << "No decision records of package " << package << " on this node yet: " << why
-          << ".\n";
-      return kExitDecided;
-    }
-    out << "Error: Cannot read the decision records: " << why << ".\n";
-    return kExitUsage;
+  const Listing listing = listRecords(package, count);
+  if (logger != nullptr) Logger::removeInstance(&logger);
+  int unreadable = 0;
+  for (const Listing::Entry& e : listing.entries) unreadable += e.readable ? 0 : 1;
+  const int code = listing.status != kExitDecided ? listing.status
+                   : unreadable > 0              ? kExitUnreadable
+                                                 : kExitDecided;
+  if (json) {
+    out << historyJson(package, listing) << "\n";
+    return code;
   }
-
-  std::vector<std::string> names = orv_decisions::listRecords(dirFd);
-  if (names.size() > static_cast<size_t>(count))
-    names.erase(names.begin(), names.end() - count);
-  if (names.empty()) {
-    close(dirFd);
-    out << "No decision records of package " << package << " in " << packageDir << "/"
-        << orv_decisions::kDirName << ".\n";
-    return kExitDecided;
+  if (listing.entries.empty()) {
+    out << listing.message << "\n";
+    return listing.status;
   }
 
   std::vector<Row> rows;
   rows.push_back({{"Start (local time)", "Node", "Action", "Exit", "Force", "Duration"}, "Reason"});
-  int unreadable = 0;
-  for (const std::string& name : names) {
-    std::string text;
-    orv_decisions::Record r;
-    if (!orv_decisions::readAt(dirFd, name, text, why) || !orv_decisions::parse(text, r, why)) {
-      ++unreadable;
-      rows.push_back({{orv_decisions::printable(name), "", "", "", "", ""},
-                      orv_decisions::printable("unreadable record: " + why)});
+  for (const Listing::Entry& e : listing.entries) {
+    if (!e.readable) {
+      rows.push_back({{orvVisibleText(e.name), "", "", "", "", ""},
+                      orvVisibleText("unreadable record: " + e.why)});
       continue;
     }
+    const orv_decisions::Record& r = e.record;
     // Texts from the arrays reach the terminal: no control character passes.
     rows.push_back({{recordLocalTime(r.startTime, "%Y-%m-%d %H:%M:%S"),
-                     r.node.empty() ? "-" : orv_decisions::printable(r.node),
-                     r.hasAction ? orv_decisions::printable(r.action) : "-",
+                     r.node.empty() ? "-" : orvVisibleText(r.node),
+                     r.hasAction ? orvVisibleText(r.action) : "-",
                      std::to_string(r.exitCode), forceCell(r), duration(r.durationMs)},
-                    r.exitCode == 0 || r.exitCode == 3 ? "" : orv_decisions::printable(r.reason)});
+                    r.exitCode == 0 || r.exitCode == 3 ? "" : orvVisibleText(r.reason)});
   }
-  close(dirFd);
 
   size_t width[kCells] = {0, 0, 0, 0, 0, 0};
   for (const Row& row : rows)
@@ -197,7 +275,7 @@ int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
   }
   out.flush();
-  return unreadable > 0 ? kExitUnreadable : kExitDecided;
+  return code;
 }
 
 }  // namespace rcplan

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "foundation/orv_list.h"
+#include "foundation/program_info.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
@@ -62,7 +63,7 @@ void printUsage(std::ostream& os) {
         "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
         "       rcplan [--gate-exit] [--json] --check PKG\n"
         "       rcplan [--gate-exit] [--json] PKG [--assume NAME=VALUE ...]\n"
-        "       rcplan --history PKG [N]\n"
+        "       rcplan [--json] --history PKG [N]\n"
         "       rcplan --replay FILE\n"
         "       rcplan --help | --version\n"
         "\n"
@@ -77,7 +78,7 @@ void printUsage(std::ostream& os) {
         "           (a FORCEFLAG file is taken into account and left in place)\n"
         "  --assume   replace status values read from the arrays (the names --state takes)\n"
         "  --gate-exit  exit with the code rcgate would exit with\n"
-        "  --json     one JSON document on standard output (dry run, --check)\n"
+        "  --json     one JSON document on standard output (dry run, --check, --history)\n"
         "  --history  the newest N (default 20) decision records of rcgate for PKG here\n"
         "  --replay   decide again on the state a decision record holds\n";
 }
@@ -146,13 +147,13 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitDecided;
   }
   if (cl.version) {
-    out << "rcplan " << ORV_PROGRAM_VERSION << "\n";
+    out << "rcplan " << orvProgramVersion() << "\n";
     return kExitDecided;
   }
   if (!cl.error.empty()) return usageError(cl.error, err);
   if (cl.command.empty() && cl.operands.empty()) return usageError("no command given", err);
-  if (cl.json && !cl.command.empty() && cl.command != "--check")
-    return usageError("--json goes with a dry run or --check", err);
+  if (cl.json && !cl.command.empty() && cl.command != "--check" && cl.command != "--history")
+    return usageError("--json goes with a dry run, --check or --history", err);
   if (cl.gateExit && !cl.command.empty() && cl.command != "--check")
     return usageError("--gate-exit goes with a dry run or --check", err);
   const std::vector<std::string>& ops = cl.operands;
@@ -172,7 +173,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << checkJson(ops[0], text.str(), code) << "\n";
     return code;
   }
-  if (cl.command == "--history") return runHistory(ops, out, err);
+  if (cl.command == "--history") return runHistory(ops, cl.json, out, err);
   if (cl.command == "--replay") return runReplay(ops, out, err);
   if (cl.assume && ops.size() < 2) return usageError("--assume needs at least one NAME=VALUE", err);
   if (!cl.assume && ops.size() != 1) return usageError("a dry run takes one package name", err);

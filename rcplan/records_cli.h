@@ -32,7 +32,9 @@ const int kDefaultHistory = 20;
 std::string recordLocalTime(time_t t, const char* format);
 
 // args: what follows the option.
-int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// json: one JSON document on out instead of the table (rcplan(8)).
+int runHistory(const std::vector<std::string>& args, bool json, std::ostream& out,
+               std::ostream& err);
 int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace rcplan

@@ -1,6 +1,7 @@
 #include <ctime>
 
 #include "foundation/orv_list.h"
+#include "foundation/plain_text.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
@@ -70,20 +71,19 @@ int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
   std::string why;
   orv_decisions::Record record;
   if (!orv_decisions::readPath(file, text, why) || !orv_decisions::parse(text, record, why)) {
-    out << "Error: " << orv_decisions::printable(file) << ": " << orv_decisions::printable(why)
+    out << "Error: " << orvVisibleText(file) << ": " << orvVisibleText(why)
         << "\n";
     return kExitBadRecord;
   }
   // Texts from the record (and so from the arrays) reach the terminal: no
   // control character passes.
-  using orv_decisions::printable;
-  out << "Replay of " << printable(file) << ": rcgate " << printable(record.programVersion)
-      << ", package " << printable(record.package) << " on "
-      << (record.node.empty() ? "?" : printable(record.node)) << " (site "
-      << (record.site.empty() ? "?" : printable(record.site)) << ") at " << recordLocalTime(record.startTime, "%Y-%m-%d %H:%M:%S %Z")
+  out << "Replay of " << orvVisibleText(file) << ": rcgate " << orvVisibleText(record.programVersion)
+      << ", package " << orvVisibleText(record.package) << " on "
+      << (record.node.empty() ? "?" : orvVisibleText(record.node)) << " (site "
+      << (record.site.empty() ? "?" : orvVisibleText(record.site)) << ") at " << recordLocalTime(record.startTime, "%Y-%m-%d %H:%M:%S %Z")
       << ", exit code " << record.exitCode << ".\n";
   if (!record.hasInputs) {
-    out << "Error: " << printable(file) << ": the run ended in its " << printable(record.endedIn)
+    out << "Error: " << orvVisibleText(file) << ": the run ended in its " << orvVisibleText(record.endedIn)
         << " stage, before the rule table was evaluated; there is nothing to decide again.\n";
     return kExitBadRecord;
   }
@@ -92,13 +92,13 @@ int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
   for (const auto& input : record.inputs) {
     OrvObject* object = nullptr;
     if (!db.getObjectByName(input.first.c_str(), object, 0) || object == nullptr) {
-      out << "Error: " << printable(file) << ": rule input \"" << printable(input.first)
+      out << "Error: " << orvVisibleText(file) << ": rule input \"" << orvVisibleText(input.first)
           << "\" is not an object this program knows.\n";
       return kExitBadRecord;
     }
     if (!applyInput(*object, input.second, why)) {
-      out << "Error: " << printable(file) << ": rule input \"" << printable(input.first) << "\" "
-          << printable(why) << ".\n";
+      out << "Error: " << orvVisibleText(file) << ": rule input \"" << orvVisibleText(input.first) << "\" "
+          << orvVisibleText(why) << ".\n";
       return kExitBadRecord;
     }
   }
@@ -123,7 +123,7 @@ int runReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
 
   const std::string replayed = decided ? action.getValue() : "";
-  const std::string recorded = record.hasAction ? printable(record.action) : "";
+  const std::string recorded = record.hasAction ? orvVisibleText(record.action) : "";
   const std::string shownRecorded = recorded.empty() ? "none (no rule matched)" : recorded;
   if (replayed == recorded) {
     out << "Recorded action: " << shownRecorded << "; the same decision.\n";

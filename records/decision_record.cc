@@ -15,17 +15,13 @@
 #include "controller/orv_rc_vexa.h"
 #include "foundation/atomic_file.h"
 #include "foundation/logger.h"
+#include "foundation/program_info.h"
 #include "foundation/temp_files.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "records/decision_store.h"
 #include "rules/orv_condition.h"
 #include "rules/orv_rule_db.h"
-
-// The project's version, given by the build.
-#ifndef ORV_PROGRAM_VERSION
-#define ORV_PROGRAM_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -293,7 +289,7 @@ std::string OrvDecisionRecord::text(OrvObjectDb& db, const OrvRCVexa* controller
   json r = json::object();
   r["record"] = orv_decisions::kRecordKind;
   r["record_version"] = orv_decisions::kRecordVersion;
-  r["program_version"] = ORV_PROGRAM_VERSION;
+  r["program_version"] = orvProgramVersion();
   r["start"] = orv_decisions::isoTime(d_->startSec);
   long long duration = monotonicMs() - d_->startMono;
   r["duration_ms"] = duration < 0 ? 0 : duration;

@@ -314,15 +314,6 @@ unsigned long long nextSequence(const std::vector<std::string>& records) {
   return highest < kMaxSequence ? highest + 1 : kMaxSequence;
 }
 
-std::string printable(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7f) c = '?';
-  }
-  return out;
-}
-
 std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::string&)>& keep) {
   std::vector<std::string> names;
   const int copy = dup(dirFd);

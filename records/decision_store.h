@@ -49,10 +49,6 @@ std::vector<std::string> listRecords(int dirFd);
 // The sequence number for the next record written into dirFd.
 unsigned long long nextSequence(const std::vector<std::string>& records);
 
-// A record's text as a terminal may show it: every control character
-// (array messages can carry escape sequences) becomes '?'.
-std::string printable(const std::string& text);
-
 // Reads a whole record: through dirFd (no link followed), or by path (the
 // file an operator named).  False with why.
 bool readAt(int dirFd, const std::string& name, std::string& text, std::string& why);

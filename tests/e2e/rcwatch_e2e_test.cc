@@ -113,6 +113,7 @@ TEST_F(RcwatchE2E, WrongArgumentCountPrintsUsage) {
 // name that would pass for an option is refused before any command.
 TEST_F(RcwatchE2E, HelpVersionAndOptionLikeNames) {
   const std::string gate = std::string(ORV_BUILD_DIR) + "/rcgate/rcgate";
+  const std::string plan = std::string(ORV_BUILD_DIR) + "/rcplan/rcplan";
   const struct {
     std::string program;
     const char* arg;
@@ -125,6 +126,9 @@ TEST_F(RcwatchE2E, HelpVersionAndOptionLikeNames) {
       {rcwatchPath(), "--version", 0, "rcwatch 1.0.0\n"},
       {rcwatchPath(), "--help", 0, "^Usage: rcwatch <package_name>\n       rcwatch --help"},
       {rcwatchPath(), "-pkg1", -1, "~Error: Invalid package name [-pkg1]"},
+      {plan, "--version", 0, "rcplan 1.0.0\n"},
+      {plan, "--help", 0, "^Usage: rcplan --dump\n"},
+      {plan, "-pkg1", 2, "~rcplan: unknown option '-pkg1'"},
   };
   run(0);  // the package's settings in place
   for (const auto& c : cases) {

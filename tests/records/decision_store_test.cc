@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "foundation/plain_text.h"
 #include "records/decision_store.h"
 
 namespace {
@@ -73,7 +74,7 @@ TEST(DecisionRecordNames, OnlyTheWritersNamesCountAsRecords) {
   EXPECT_TRUE(orv_decisions::isRecordName(written));
   EXPECT_TRUE(orv_decisions::isRecordName("20261209T080000.007Z-4321.json"));
   EXPECT_EQ(orv_decisions::recordSequence("20261209T080000.007Z-4321.json"), 0u);
-  EXPECT_EQ(orv_decisions::printable("a\x1b[2Jb\tc\x7f"), "a?[2Jb?c?");
+  EXPECT_EQ(orvVisibleText("a\x1b[2Jb\tc\x7f"), "a?[2Jb?c?");
   for (const char* other : {".tmp-4321-0", "20261209T080000.007Z-.json", "notes.json",
                             "s42-20261209T080000.007Z-4321.json",
                             "20261209T080000.007Z-4321.json.bak", "2026112XT080000.007Z-1.json"})
