@@ -381,6 +381,52 @@ void checkNodes(const FirstLines& first, const std::string& node, std::string& s
   }
 }
 
+// The node names the cluster manager knows ("node:ID|name=NAME" lines of
+// tvviewcl); empty when it cannot tell (no cluster manager, as under
+// another cluster engine, or no answer): then nothing is judged.
+std::vector<std::string> clusterNodes() {
+  std::vector<std::string> nodes;
+  if (orv_attributes::fromFile()) return nodes;
+  orv_child::Spec spec;
+  spec.command = "/usr/local/tarvos/bin/tvviewcl -s config -fline -v";
+  spec.capture = true;
+  orv_child::Result r;
+  if (!orv_child::run(spec, &r) || r.rawStatus == -1 || !WIFEXITED(r.rawStatus) ||
+      WEXITSTATUS(r.rawStatus) != 0)
+    return nodes;
+  size_t at = 0;
+  while (at < r.output.size()) {
+    size_t end = r.output.find('\n', at);
+    if (end == std::string::npos) end = r.output.size();
+    const std::string line = r.output.substr(at, end - at);
+    at = end + 1;
+    const size_t name = line.find("|name=");
+    if (line.compare(0, 5, "node:") != 0 || name == std::string::npos) continue;
+    const std::string n = line.substr(name + 6, line.find('|', name + 6) - name - 6);
+    if (!n.empty()) nodes.push_back(n);
+  }
+  return nodes;
+}
+
+// A listed node the cluster does not know is a typing error: a start
+// there would find no site.
+void checkKnownNodes(const FirstLines& first, CheckFindings& f) {
+  const std::vector<std::string> known = clusterNodes();
+  if (known.empty()) return;
+  std::string knownText;
+  for (const std::string& k : known) knownText += (knownText.empty() ? "" : " ") + k;
+  for (const char* list : {"DC1_NODE_LIST", "DC2_NODE_LIST"}) {
+    for (const std::string& listed : listValue(first, list)) {
+      // Lists may hold full names; the cluster knows short ones.
+      const std::string n = listed.substr(0, listed.find('.'));
+      if (std::find(known.begin(), known.end(), n) != known.end()) continue;
+      f.line("Warning: Node [%s] of %s is not a node of the cluster (known nodes: %s); "
+             "correct the name.",
+             listed.c_str(), shownName(list).c_str(), knownText.c_str());
+    }
+  }
+}
+
 void fillSite(const FirstLines& first, const std::vector<OrvUnsafeValue>& unsafe, int i,
               CheckSite& s) {
   const std::string dc = i == 0 ? "DC1" : "DC2";
@@ -565,6 +611,7 @@ int check(const std::string& package, bool gateExit, std::ostream& out) {
   checkPackageDir(packageDir, f);
   std::string site;
   checkNodes(first, node, site, f);
+  checkKnownNodes(first, f);
 
   // The bound a start applies to every array command, or the check's own.
   const int attributeTimeout = atoi(stringValue(first, "JxVexaCLICommandTimeout").c_str());

@@ -99,15 +99,21 @@ std::string PackageScenario::pkgenvText() const {
 std::string PackageScenario::install(orv_sandbox::Sandbox& sb) const {
   std::string data = orv_fake::kFakeDataDir;
   std::string names[2];
+  // The cluster knows every node the package lists, by its short name.
+  std::string view = "name=" + clusterName + "\nstatus=up\n";
   for (const Attribute& a : attributes) {
     if (a.name == "RCVEXA_DC1_STORAGE_SYSTEM_NAME") names[0] = a.value;
     if (a.name == "RCVEXA_DC2_STORAGE_SYSTEM_NAME") names[1] = a.value;
+    if (a.name != "RCVEXA_DC1_NODE_LIST" && a.name != "RCVEXA_DC2_NODE_LIST") continue;
+    std::istringstream words(a.value);
+    for (std::string n; words >> n;) {
+      n = n.substr(0, n.find('.'));
+      view += "node:" + n + "|name=" + n + "\n";
+    }
   }
   bool ok = sb.setNodeName(node) &&
             sb.writeFile(data + "/pkgenv/" + package, pkgenvText()) &&
-            sb.writeFile(data + "/clusterview",
-                         "name=" + clusterName + "\nstatus=up\n" +
-                             "node:nodea1|name=nodea1\nnode:nodeb1|name=nodeb1\n") &&
+            sb.writeFile(data + "/clusterview", view) &&
             sb.makeDir(packageDir());
   for (const std::string& array : names)
     if (ok && !array.empty())

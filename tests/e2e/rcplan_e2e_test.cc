@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/fakes/fake_data.h"
 #include "testing/sandbox/sandbox.h"
 #include "tests/e2e/e2e_harness.h"
 
@@ -350,14 +351,23 @@ TEST_F(RcplanDryRunTest, CheckReportsEveryFindingInOneRun) {
         "site B still reports Primary; recover the group with the array's tools once site B is "
         "healthy again"},
        {"Verdict: rcgate would exit 0: the package starts on this node"}},
-      {"one of two links down, a misspelt monitor key, a metrics directory that is not there",
-       [](PackageScenario& s) { s.arrays.array("vexab").links[0].status = "Down"; },
+      {"one of two links down, a misspelt monitor key, a metrics directory that is not there, "
+       "a node the cluster does not know",
+       [](PackageScenario& s) {
+         s.arrays.array("vexab").links[0].status = "Down";
+         s.set("RCVEXA_DC1_NODE_LIST", "nodea1 nodae2", true);
+       },
        [](orv_sandbox::Sandbox& sb) {
-         return sb.writeFile("/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams",
+         return sb.writeFile(std::string(orv_fake::kFakeDataDir) + "/clusterview",
+                             "name=c1\nnode:1|name=nodea1\nnode:2|name=nodea2\n"
+                             "node:3|name=nodeb1\nnode:4|name=nodeb2\n") &&
+                sb.writeFile("/usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams",
                              "# rcwatch\nMetricDir=/var/lib/x\nMetricsDir = /var/lib/none\n");
        },
        false, 0,
-       {"Warning: Only 1 of the 2 links of array [vexab] (site B) to target [vexaa_tgt] are Up",
+       {"Warning: Node [nodae2] of RCVEXA_DC1_NODE_LIST is not a node of the cluster (known "
+        "nodes: nodea1 nodea2 nodeb1 nodeb2); correct the name.",
+        "Warning: Only 1 of the 2 links of array [vexab] (site B) to target [vexaa_tgt] are Up",
         "Warning: Key [MetricDir] on line 2 of /usr/local/tarvos/conf/vexarc/OrvVexaMONConfigParams "
         "is not a monitor parameter; rcwatch ignores it. Did you mean [MetricsDir]?",
         "Warning: MetricsDir [/var/lib/none] on line 3 of"},
