@@ -167,12 +167,6 @@ void removeStaleTemporaries(int dirFd, const std::vector<std::string>& names) {
   }
 }
 
-std::vector<std::string> temporaries(int dirFd) {
-  return orv_decisions::namesIn(dirFd, [](const std::string& name) {
-    return startsWith(name, kTemporaryPrefix);
-  });
-}
-
 }  // namespace
 
 struct OrvDecisionRecord::Data {
@@ -353,10 +347,15 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
     return 0;
   }
 
-  std::vector<std::string> records = orv_decisions::listRecords(dirFd);
+  // One listing serves the pruning and the stale temporaries.
+  std::vector<std::string> records, temps;
+  for (const std::string& n : orv_decisions::namesIn(dirFd, [](const std::string& name) {
+         return startsWith(name, kTemporaryPrefix) || orv_decisions::isRecordName(name);
+       }))
+    (startsWith(n, kTemporaryPrefix) ? temps : records).push_back(n);
   for (size_t i = 0; i + orv_decisions::kKeepRecords < records.size(); ++i)
     unlinkat(dirFd, records[i].c_str(), 0);
-  removeStaleTemporaries(dirFd, temporaries(dirFd));
+  removeStaleTemporaries(dirFd, temps);
   close(dirFd);
   return 1;
 }
