@@ -569,6 +569,17 @@ bool alive(int pid, int ms = 2000) {
   return true;
 }
 
+// The simulator's journal (host path) shows a setrcopygroup still hanging.
+bool reverseHangs(const std::string& journal) {
+  std::ifstream in(journal);
+  std::string line;
+  bool hanging = false;
+  while (std::getline(in, line))
+    hanging |= line.find("\t-1\t") != std::string::npos &&
+               line.find("setrcopygroup") != std::string::npos;
+  return hanging;
+}
+
 // SIGTERM while the stop-and-reverse hangs on the array.  With a command
 // time-out one signal is enough: the command ends at its bound.  Without
 // one a second signal ends it at once.  Either way nothing is started
@@ -596,13 +607,7 @@ TEST_F(HostileSurroundings, StopSignalDuringAHungArrayCommand) {
     o.onPoll = [&](int pid) {
       ++ticks;
       if (sent == 0) {
-        std::ifstream in(journal);
-        std::string line;
-        bool hanging = false;
-        while (std::getline(in, line))
-          hanging |= line.find("\t-1\t") != std::string::npos &&
-                     line.find("setrcopygroup") != std::string::npos;
-        if (!hanging) return;
+        if (!reverseHangs(journal)) return;
         hung = descendants(pid);
         kill(pid, SIGTERM);
         sent = 1;
@@ -646,13 +651,7 @@ TEST_F(HostileSurroundings, KilledGateLeavesNoArrayCommandRunning) {
     orv_sandbox::RunOptions o;
     o.onPoll = [&](int pid) {
       if (!procs.empty()) return;
-      std::ifstream in(journal);
-      std::string line;
-      bool hanging = false;
-      while (std::getline(in, line))
-        hanging |= line.find("\t-1\t") != std::string::npos &&
-                   line.find("setrcopygroup") != std::string::npos;
-      if (!hanging) return;
+      if (!reverseHangs(journal)) return;
       procs = descendants(pid);
       procs.push_back(pid);
       stateAtKill = sb_->readFile(std::string(arraysim::kDefaultDir) + "/state");

@@ -1,103 +1,45 @@
-// A site fails and the surviving node starts all its packages at once: 32
-// rcgate runs together, each package with its own group pair on the same
-// two simulated arrays, half of them healthy here (nothing to do), half
-// primary on the other site (a takeover).  Each must decide and act
-// exactly as a start of it alone does: exit code, action, its commands in
-// order, its groups' state afterwards and one decision record of its own,
-// with nothing left behind.
+// 32 packages started at once after a site failure (even ones primary
+// here, odd ones a takeover) each decide and act as a start alone does.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "testing/arraysim/sim_model.h"
-#include "testing/sandbox/sandbox.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/fault_support.h"
 
 namespace {
 
-using orv_e2e::PackageScenario;
-
 const int kPackages = 32;
 
-std::string tag(int i) {
-  char t[8];
-  std::snprintf(t, sizeof t, "%02d", i);
-  return t;
-}
+std::string tag(int i) { return (i < 10 ? "0" : "") + std::to_string(i); }
 
-// Package i: pkgNN with groups rcNN_a (site A, this node's) and rcNN_b;
-// an even i is primary here, an odd one on the other site.
-PackageScenario package(int i) {
-  PackageScenario s("pkg" + tag(i));
+orv_e2e::PackageScenario package(int i) {
+  orv_e2e::PackageScenario s("pkg" + tag(i));
   const std::string g = "rc" + tag(i);
   s.set("RCVEXA_DC1_RC_VOLUME_GROUP", g + "_a");
   s.set("RCVEXA_DC2_RC_VOLUME_GROUP", g + "_b");
   s.arrays = arraysim::SimScenario::healthyPair("vexaa", "vexab", g + "_a", g + "_b");
   if (i % 2 == 1) {
-    s.arrays.array("vexaa").group(g + "_a").role = "Secondary";
-    s.arrays.array("vexab").group(g + "_b").role = "Primary";
+    s.arrays.arrays[0].groups[0].role = "Secondary";
+    s.arrays.arrays[1].groups[0].role = "Primary";
   }
   return s;
 }
 
-// Every package installed, the arrays holding all their groups.
-std::string installAll(orv_sandbox::Sandbox& sb) {
+// Starts `which` together among all packages installed: what each did.
+std::vector<std::string> storm(const std::vector<int>& which) {
+  orv_sandbox::Sandbox sb;
   arraysim::SimScenario all;
-  for (int i = 1; i <= kPackages; ++i) {
-    PackageScenario s = package(i);
-    std::string why = s.install(sb);
-    if (!why.empty()) return why;
-    if (all.arrays.empty()) all = s.arrays;
-    else
-      for (arraysim::SimArray& a : all.arrays) a.groups.push_back(s.arrays.array(a.name).groups[0]);
-  }
-  return all.save(sb.hostPath(arraysim::kDefaultDir)) ? "" : "cannot save the arrays";
-}
-
-// What one package's start did, its own names replaced by "XX".
-struct Outcome {
-  std::string exit;
-  std::string action;
-  std::vector<std::string> commands;
-  std::vector<std::string> groups;  // role and status of its two halves
-  size_t records = 0;
-  std::vector<std::string> leftovers;
-};
-
-std::string neutral(std::string text, int i) {
-  for (const std::string& name : {"rc" + tag(i), "pkg" + tag(i)})
-    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at))
-      text.replace(at + name.size() - 2, 2, "XX");
-  return text;
-}
-
-Outcome outcomeOf(const orv_sandbox::Sandbox& sb, int i) {
-  const std::string pkg = "pkg" + tag(i), group = "rc" + tag(i);
-  Outcome o;
-  o.exit = sb.readFile("/tmp/rc." + pkg);
-  for (const std::string& m : orv_e2e::messages(sb.readFile("/tmp/out." + pkg), true))
-    if (m.find("Action function is [") != std::string::npos) o.action = m;
-  for (const arraysim::SimJournalEntry& e : orv_e2e::journal(sb).entries)
-    if (e.command.find(group + "_") != std::string::npos)
-      o.commands.push_back(e.array + ": " + neutral(e.command, i));
-  const arraysim::SimScenario after = orv_e2e::arraysAfter(sb);
-  for (const char* a : {"vexaa", "vexab"}) {
-    const arraysim::SimGroup* g =
-        after.findArray(a)->findGroup(group + (a[4] == 'a' ? "_a" : "_b"));
-    o.groups.push_back(g == nullptr ? "missing" : g->role + " " + g->status);
-  }
-  PackageScenario s = package(i);
-  o.records = orv_e2e::decisionEntries(sb, s).size();
-  o.leftovers = orv_fault::leftovers(sb, s.packageDir());
-  return o;
-}
-
-orv_sandbox::RunResult start(orv_sandbox::Sandbox& sb, const std::vector<int>& which) {
   std::string list;
+  for (int i = 1; i <= kPackages; ++i) {
+    orv_e2e::PackageScenario s = package(i);
+    EXPECT_EQ(s.install(sb), "");
+    if (i == 1) all = s.arrays;
+    else
+      for (size_t a = 0; a < 2; ++a) all.arrays[a].groups.push_back(s.arrays.arrays[a].groups[0]);
+  }
+  EXPECT_TRUE(all.save(sb.hostPath(arraysim::kDefaultDir)));
   for (int i : which) list += " pkg" + tag(i);
   orv_sandbox::RunOptions o;
   o.argv = {"/bin/sh", "-c",
@@ -106,43 +48,39 @@ orv_sandbox::RunResult start(orv_sandbox::Sandbox& sb, const std::vector<int>& w
   o.env = {"DATAREP_DEBUG=1"};
   o.virtualTime = true;
   o.timeoutSeconds = 300;
-  return sb.run(o);
+  EXPECT_TRUE(sb.run(o).exited());
+  const arraysim::SimScenario after = orv_e2e::arraysAfter(sb);
+  std::vector<std::string> did;
+  for (int i : which) {
+    const std::string g = "rc" + tag(i);
+    std::string d = "exit " + sb.readFile("/tmp/rc.pkg" + tag(i));
+    for (const std::string& m : orv_e2e::messages(sb.readFile("/tmp/out.pkg" + tag(i))))
+      if (m.find("Action function is [") != std::string::npos) d += m + "\n";
+    for (const arraysim::SimJournalEntry& e : orv_e2e::journal(sb).entries)
+      if (e.command.find(g + "_") != std::string::npos) d += e.array + ": " + e.command + "\n";
+    for (const arraysim::SimArray& a : after.arrays)
+      for (const arraysim::SimGroup& grp : a.groups)
+        if (grp.name.compare(0, g.size(), g) == 0) d += grp.name + " " + grp.role + " " + grp.status + "\n";
+    orv_e2e::PackageScenario s = package(i);
+    d += "records " + std::to_string(orv_e2e::decisionEntries(sb, s).size()) + "; left " +
+         orv_fault::join(orv_fault::leftovers(sb, s.packageDir()), " ");
+    for (size_t at = d.find(g); at != std::string::npos; at = d.find(g, at)) d.replace(at + 2, 2, "XX");
+    did.push_back(d);
+  }
+  return did;
 }
 
 TEST(StartStorm, EveryPackageDecidesAndActsAsAlone) {
   ORV_REQUIRE_SANDBOX();
   ORV_REQUIRE_RCGATE();
-  // One of each kind alone, with every package configured.
-  std::map<int, Outcome> alone;
-  for (int i : {1, 2}) {
-    orv_sandbox::Sandbox sb;
-    ASSERT_TRUE(sb.ok()) << sb.error();
-    ASSERT_EQ(installAll(sb), "");
-    ASSERT_TRUE(start(sb, {i}).exited());
-    alone[i] = outcomeOf(sb, i);
-  }
-  EXPECT_EQ(alone[2].exit, "0\n");
-  EXPECT_EQ(alone[1].exit, "3\n");
-  EXPECT_NE(alone[1].action, "");
-
-  orv_sandbox::Sandbox sb;
-  ASSERT_TRUE(sb.ok()) << sb.error();
-  ASSERT_EQ(installAll(sb), "");
+  const std::vector<std::string> alone[2] = {storm({2}), storm({1})};
+  EXPECT_EQ(alone[0][0].substr(0, 7) + alone[1][0].substr(0, 7), "exit 0\nexit 3\n");
   std::vector<int> all;
   for (int i = 1; i <= kPackages; ++i) all.push_back(i);
-  orv_sandbox::RunResult r = start(sb, all);
-  ASSERT_TRUE(r.exited()) << r.describe();
-  for (int i = 1; i <= kPackages; ++i) {
-    SCOPED_TRACE("pkg" + tag(i));
-    const Outcome& want = alone[2 - i % 2];
-    Outcome got = outcomeOf(sb, i);
-    EXPECT_EQ(got.exit, want.exit) << sb.readFile("/tmp/out.pkg" + tag(i)).substr(0, 3000);
-    EXPECT_EQ(got.action, want.action);
-    EXPECT_EQ(got.commands, want.commands);
-    EXPECT_EQ(got.groups, want.groups);
-    EXPECT_EQ(got.records, 1u);
-    EXPECT_TRUE(got.leftovers.empty()) << orv_fault::join(got.leftovers);
-  }
+  const std::vector<std::string> together = storm(all);
+  for (int i = 1; i <= kPackages; ++i)
+    EXPECT_EQ(together[i - 1], alone[i % 2][0]) << "pkg" << tag(i);
+  EXPECT_EQ(alone[1][0].substr(alone[1][0].size() - 16), "records 1; left ") << alone[1][0];
 }
 
 }  // namespace
