@@ -14,7 +14,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "foundation/logger.h"
 #include "foundation/process_guard.h"
@@ -27,7 +26,7 @@ namespace {
 
 const int kMaxPollMs = 50;
 // The child runs on a stack of its own until it execs the shell.
-const size_t kChildStack = 64 * 1024;
+const size_t kChildStack = 32 * 1024;
 // The command's group dies with us: the shell gets SIGHUP when its parent
 // ends, for whatever reason (SIGKILL included), and its trap kills the
 // group.  The command itself runs as a job of that shell, because a trap
@@ -153,12 +152,12 @@ std::string wrap(const std::string& command) {
 // Starts the child like vfork (no copy of our page tables) with every
 // signal blocked meanwhile; its pid, or -1.
 pid_t spawn(ChildSetup* setup) {
-  std::vector<char> stack(kChildStack);
+  // One child at a time (we wait for each), so one stack serves them all.
+  alignas(64) static char stack[kChildStack];
   sigset_t all, saved;
   sigfillset(&all);
   sigprocmask(SIG_SETMASK, &all, &saved);
-  pid_t pid = clone(childMain, stack.data() + stack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD,
-                    setup);
+  pid_t pid = clone(childMain, stack + sizeof stack, CLONE_VM | CLONE_VFORK | SIGCHLD, setup);
   sigprocmask(SIG_SETMASK, &saved, nullptr);
   return pid;
 }
