@@ -125,13 +125,14 @@ int childMain(void* arg) {
     if (sig == SIGHUP || (cur.sa_handler != SIG_DFL && cur.sa_handler != SIG_IGN))
       sigaction(sig, &dfl, nullptr);
   }
+  // Output first: a pipe of ours may be descriptor 9.
+  if (c->out >= 0) moveTo(c->out, 1);
+  if (c->err >= 0) moveTo(c->err, 2);
   int devNull = c->in < 0 ? open("/dev/null", O_RDONLY) : c->in;
   if (devNull >= 0) {
     moveTo(devNull, 0);
     moveTo(devNull, 9);
   }
-  if (c->out >= 0) moveTo(c->out, 1);
-  if (c->err >= 0) moveTo(c->err, 2);
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
