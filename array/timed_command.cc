@@ -18,7 +18,7 @@ int runSpec(orv_child::Spec& spec, int timeoutSeconds, OrvTimedCommand::Result* 
   orv_child::Result r;
   if (!orv_child::run(spec, &r)) return 0;
   result->timedOut = r.timedOut;
-  result->rawStatus = r.timedOut || r.stopped ? -1 : r.rawStatus;
+  result->rawStatus = r.timedOut || r.stopped || r.overflowed || r.outputLost ? -1 : r.rawStatus;
   result->durationMs = r.durationMs;
   if (spec.capture) result->firstLine = orv_child::firstLine(r.output).c_str();
   return 1;

@@ -1,8 +1,9 @@
 // OrvTimedCommand: runs one array-side command line, optionally bounded in
 // real time (foundation/child_process.h does the work).
 //
-// The line runs as "/bin/sh -c LINE" in a process group of its own, with
-// standard input from /dev/null.  Time is measured on CLOCK_BOOTTIME and
+// The line runs as a job of /bin/sh in a process group of its own that dies
+// with this process, with standard input from /dev/null; more than 16 MiB
+// of output stops it (foundation/child_process.h).  Time is measured on CLOCK_BOOTTIME and
 // waited for with poll(), never with sleeps, so the tests' virtual-time
 // shim, which fakes sleeping, the wall clock and CLOCK_MONOTONIC, does not
 // shorten or stretch the bound.  A command still running at the limit is
@@ -18,7 +19,8 @@ class OrvTimedCommand {
  public:
   struct Result {
     int timedOut = 0;   // 1 when the command was killed at the limit
-    int rawStatus = -1; // wait status (as waitpid gives it); -1 when not known
+    int rawStatus = -1; // wait status (as waitpid gives it); -1 when not known,
+                        // also after a time-out, a stop or too much output
     OrvString firstLine;  // captureFirstLine: first output line, no line feeds
     long durationMs = 0;
   };

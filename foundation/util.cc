@@ -124,7 +124,7 @@ int OrvUtil::runShCmdCapture(OrvString command, OrvString& output, int* rc) {
   spec.command = command.getValue();
   spec.capture = true;
   orv_child::Result r;
-  if (!orv_child::run(spec, &r)) {
+  if (!orv_child::run(spec, &r) || r.overflowed) {
     *rc = -1;
     return 0;
   }

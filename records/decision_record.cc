@@ -165,12 +165,6 @@ void removeStaleTemporaries(int dirFd, const std::vector<std::string>& names) {
   }
 }
 
-std::vector<std::string> temporaries(int dirFd) {
-  return orv_decisions::namesIn(dirFd, [](const std::string& name) {
-    return startsWith(name, kTemporaryPrefix);
-  });
-}
-
 }  // namespace
 
 struct OrvDecisionRecord::Data {
@@ -367,7 +361,13 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
     return 0;
   }
 
-  const std::vector<std::string> records = orv_decisions::listRecords(dirFd);
+  // One listing serves the pruning and the stale temporaries.
+  std::vector<std::string> records, temps;
+  for (const std::string& n : orv_decisions::namesIn(dirFd, [](const std::string& name) {
+         return startsWith(name, kTemporaryPrefix) || orv_decisions::isRecordName(name);
+       }))
+    (startsWith(n, kTemporaryPrefix) ? temps : records).push_back(n);
+  orv_decisions::sortByWriting(records);
   const size_t keep = orv_decisions::kKeepRecords;
   size_t excess = records.size() > keep ? records.size() - keep : 0;
   for (size_t i = 0; i < records.size() && excess > 0; ++i) {
@@ -375,7 +375,7 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
     unlinkat(dirFd, records[i].c_str(), 0);
     --excess;
   }
-  removeStaleTemporaries(dirFd, temporaries(dirFd));
+  removeStaleTemporaries(dirFd, temps);
   close(dirFd);
   return 1;
 }

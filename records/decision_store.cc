@@ -332,12 +332,17 @@ std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::
   return names;
 }
 
-std::vector<std::string> listRecords(int dirFd) {
-  std::vector<std::string> names = namesIn(dirFd, isRecordName);
+void sortByWriting(std::vector<std::string>& names) {
   // Old names (sequence 0) first, in name order; then by number.
+  std::sort(names.begin(), names.end());
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return recordSequence(a) < recordSequence(b);
   });
+}
+
+std::vector<std::string> listRecords(int dirFd) {
+  std::vector<std::string> names = namesIn(dirFd, isRecordName);
+  sortByWriting(names);
   return names;
 }
 

@@ -44,6 +44,8 @@ bool isRecordName(const std::string& name);
 unsigned long long recordSequence(const std::string& name);
 // The names in the directory for which keep() holds, sorted.
 std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::string&)>& keep);
+// Record names put in the order they were written, oldest first.
+void sortByWriting(std::vector<std::string>& names);
 // The record names in dirFd in the order they were written, oldest first.
 std::vector<std::string> listRecords(int dirFd);
 // The sequence number for the next record written into dirFd.

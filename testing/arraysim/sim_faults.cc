@@ -89,6 +89,12 @@ SimFaultEffect applyFaults(SimArray* array, const SimInvocation& inv) {
       effect.respond = true;
       effect.out = "#@!~ 0x7f3a 0x0000 ?? ??\n%%% 17 --\n";
       effect.exitCode = 0;
+    } else if (f.kind == "flood") {
+      effect.respond = true;
+      const std::string line(99, 'x');
+      effect.out.reserve(20000000);
+      while (effect.out.size() < 20000000) effect.out += line + "\n";
+      effect.exitCode = 0;
     } else if (f.kind == "fail") {
       effect.respond = true;
       effect.err = (f.message.empty()

@@ -44,6 +44,7 @@
 //   no_connection    "Error: Could not open connection to ...", exit 1
 //   bad_format       "Error: Badly formatted response ...", exit 1
 //   garbled          unparsable text, exit 0
+//   flood            20 MB of text lines (a client gone wild), exit 0
 //   fail             message (default "Error: Operation failed on ..."),
 //                    exit code (default 1); the command changes nothing
 //   hang             block for `seconds` (real, monotonic time, at most

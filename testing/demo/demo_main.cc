@@ -21,6 +21,8 @@
 //   orv-demo --prepare DIR    only install the healthy package in sandbox
 //                             directory DIR, for scripts that run
 //                             `orv-sandbox --dir DIR --node nodea1 ...`
+//   orv-demo --prepare-storm N DIR
+//                             the same with N packages pkg01 .. pkgNN
 // Exit code: 0 when every step ended as told, 1 otherwise, 77 when
 // sandboxes cannot run here.
 #include <cstdio>
@@ -296,7 +298,7 @@ class Demo {
   orv_sandbox::Sandbox sb_;
 };
 
-int prepare(const std::string& dir) {
+int prepare(const std::string& dir, int storm = 0) {
   orv_sandbox::Sandbox::Options options;
   options.dir = dir;
   options.keep = true;
@@ -305,7 +307,8 @@ int prepare(const std::string& dir) {
     std::fprintf(stderr, "orv-demo: %s\n", sb.error().c_str());
     return 1;
   }
-  std::string why = orv_demo::installPackage(sb, "nodea1", orv_demo::healthyArrays());
+  std::string why = storm > 0 ? orv_demo::installStorm(sb, storm)
+                              : orv_demo::installPackage(sb, "nodea1", orv_demo::healthyArrays());
   if (!why.empty()) {
     std::fprintf(stderr, "orv-demo: %s\n", why.c_str());
     return 1;
@@ -323,8 +326,10 @@ int main(int argc, char** argv) {
     return 77;
   }
   if (args.size() == 2 && args[0] == "--prepare") return prepare(args[1]);
+  if (args.size() == 3 && args[0] == "--prepare-storm" && std::atoi(args[1].c_str()) > 0)
+    return prepare(args[2], std::atoi(args[1].c_str()));
   if (args.empty() || (args.size() == 1 && args[0] == "--verbose"))
     return Demo(!args.empty()).run();
-  std::fprintf(stderr, "usage: orv-demo [--verbose] | orv-demo --prepare DIR\n");
+  std::fprintf(stderr, "usage: orv-demo [--verbose] | orv-demo --prepare DIR | orv-demo --prepare-storm N DIR\n");
   return 2;
 }

@@ -1,5 +1,7 @@
 #include "testing/demo/demo_package.h"
 
+#include <cstdio>
+
 #include "testing/fakes/fake_data.h"
 
 namespace orv_demo {
@@ -51,6 +53,31 @@ std::string installPackage(orv_sandbox::Sandbox& sb, const std::string& node,
             sb.writeFile("/etc/redhat-release",
                          "Red Hat Enterprise Linux Server release 6.10 (Santiago)\n");
   if (!ok) return sb.error();
+  if (!saveArrays(sb, arrays)) return "cannot save the arrays' state";
+  return "";
+}
+
+std::string installStorm(orv_sandbox::Sandbox& sb, int n) {
+  std::string why = installPackage(sb, "nodea1", healthyArrays());
+  if (!why.empty()) return why;
+  arraysim::SimScenario arrays;
+  for (int i = 1; i <= n; ++i) {
+    const std::string tag = (i < 10 ? "0" : "") + std::to_string(i);
+    const std::string pkg = std::string("pkg") + tag, group = std::string("rc") + tag;
+    arraysim::SimScenario pair =
+        arraysim::SimScenario::healthyPair("vexaa", "vexab", group + "_a", group + "_b");
+    if (arrays.arrays.empty()) arrays = pair;
+    else
+      for (size_t a = 0; a < 2; ++a) arrays.arrays[a].groups.push_back(pair.arrays[a].groups[0]);
+    std::string text = kAttributes;
+    for (const auto& r : {std::make_pair(std::string("rcgora"), group),
+                          std::make_pair(std::string("pkgora"), pkg)})
+      for (size_t at = text.find(r.first); at != std::string::npos; at = text.find(r.first, at))
+        text.replace(at, r.first.size(), r.second);
+    if (!sb.writeFile(std::string(orv_fake::kFakeDataDir) + "/pkgenv/" + pkg, text) ||
+        !sb.makeDir("/usr/local/tarvos/run/" + pkg))
+      return sb.error();
+  }
   if (!saveArrays(sb, arrays)) return "cannot save the arrays' state";
   return "";
 }

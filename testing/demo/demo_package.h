@@ -28,6 +28,11 @@ arraysim::SimScenario healthyArrays();
 std::string installPackage(orv_sandbox::Sandbox& sb, const std::string& node,
                            const arraysim::SimScenario& arrays);
 
+// n packages pkg01 .. pkgNN like the one above, each with its own group
+// pair rcNN_a / rcNN_b on the same two arrays, all healthy: a site's worth
+// of packages for a start storm.
+std::string installStorm(orv_sandbox::Sandbox& sb, int n);
+
 // The arrays' state and journal inside sb.
 arraysim::SimScenario loadArrays(const orv_sandbox::Sandbox& sb);
 arraysim::SimJournal loadJournal(const orv_sandbox::Sandbox& sb);

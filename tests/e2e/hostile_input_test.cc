@@ -559,10 +559,10 @@ std::vector<int> descendants(int pid) {
   return out;
 }
 
-// Whether pid still runs 2 s from now (a killed process needs a moment to
-// be scheduled and die).
-bool alive(int pid) {
-  for (int i = 0; i < 200; ++i) {
+// Whether pid still runs after ms milliseconds (a killed process needs a
+// moment to be scheduled and die).
+bool alive(int pid, int ms = 2000) {
+  for (int i = 0; i < ms / 10; ++i) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     if (!std::getline(in, line)) return false;
@@ -571,6 +571,17 @@ bool alive(int pid) {
     usleep(10000);
   }
   return true;
+}
+
+// The simulator's journal (host path) shows a setrcopygroup still hanging.
+bool reverseHangs(const std::string& journal) {
+  std::ifstream in(journal);
+  std::string line;
+  bool hanging = false;
+  while (std::getline(in, line))
+    hanging |= line.find("\t-1\t") != std::string::npos &&
+               line.find("setrcopygroup") != std::string::npos;
+  return hanging;
 }
 
 // SIGTERM while the stop-and-reverse hangs on the array.  With a command
@@ -600,13 +611,7 @@ TEST_F(HostileSurroundings, StopSignalDuringAHungArrayCommand) {
     o.onPoll = [&](int pid) {
       ++ticks;
       if (sent == 0) {
-        std::ifstream in(journal);
-        std::string line;
-        bool hanging = false;
-        while (std::getline(in, line))
-          hanging |= line.find("\t-1\t") != std::string::npos &&
-                     line.find("setrcopygroup") != std::string::npos;
-        if (!hanging) return;
+        if (!reverseHangs(journal)) return;
         hung = descendants(pid);
         kill(pid, SIGTERM);
         sent = 1;
@@ -767,6 +772,37 @@ TEST_F(HostileSurroundings, OneStartOfAPackageAtATime) {
   ASSERT_NE(local, nullptr);
   EXPECT_EQ(local->role, "Primary");
   EXPECT_EQ(orv_e2e::decisionEntries(*sb_, s_).size(), 2u);
+}
+
+// SIGKILL of rcgate alone, and of its whole process group as a cluster
+// manager does after its start time-out, while a reverse hangs: within a
+// second no process of the run is left, so the reverse can no longer
+// change the arrays behind the cluster manager's back.
+TEST_F(HostileSurroundings, KilledGateLeavesNoArrayCommandRunning) {
+  for (bool wholeGroup : {false, true}) {
+    SCOPED_TRACE(wholeGroup ? "process group killed" : "rcgate alone killed");
+    SetUp();
+    install([](orv_e2e::PackageScenario& s) {
+      s.arrays.array(orv_actions::kLocal).addFault("hang", "setrcopygroup").seconds = 3;
+    });
+    const std::string journal = sb_->hostPath(std::string(arraysim::kDefaultDir) + "/journal");
+    std::vector<int> procs;
+    std::string stateAtKill;
+    orv_sandbox::RunOptions o;
+    o.onPoll = [&](int pid) {
+      if (!procs.empty()) return;
+      if (!reverseHangs(journal)) return;
+      procs = descendants(pid);
+      procs.push_back(pid);
+      stateAtKill = sb_->readFile(std::string(arraysim::kDefaultDir) + "/state");
+      kill(wholeGroup ? -pid : pid, SIGKILL);
+    };
+    GateRun r = run(o);
+    ASSERT_FALSE(procs.empty()) << r.result.output;
+    EXPECT_EQ(r.result.signal, SIGKILL) << r.result.describe();
+    for (int pid : procs) EXPECT_FALSE(alive(pid, 1000)) << pid;
+    EXPECT_EQ(sb_->readFile(std::string(arraysim::kDefaultDir) + "/state"), stateAtKill);
+  }
 }
 
 // Array commands read /dev/null, not the caller's standard input: ssh
