@@ -20,7 +20,7 @@ namespace {
 
 const std::string kBuild = ORV_BUILD_DIR;
 const std::string kAgent = kBuild + "/ocf/rcgate";
-const std::string kScript = std::string(ORV_SOURCE_DIR) + "/testing/pacemaker/in_namespace.sh";
+const std::string kScript = std::string(ORV_BUILD_DIR) + "/testing/pacemaker/in_namespace.sh";
 const std::string kAgentPath = "/usr/lib/ocf/resource.d/orvanta/rcgate";
 const std::string kCaseDir = "/usr/local/orv-pcmk";
 
