@@ -19,6 +19,7 @@ namespace {
 const char kUsage[] =
     "Usage: rcgate <package_name>\n"
     "       rcgate --help | --version\n"
+    "       rcgate [--attributes FILE|-] [--node NAME] <package_name>\n"
     "Decides at the package's start whether it may run on this node and prepares its\n"
     "storage.  Exit codes: 0 or 3 start here, 2 not on this node, 1 not at all.\n";
 

@@ -25,6 +25,7 @@ namespace {
 const char kUsage[] =
     "Usage: rcwatch <package_name>\n"
     "       rcwatch --help | --version\n"
+    "       rcwatch [--attributes FILE|-] [--node NAME] <package_name>\n"
     "Watches the replication of the package's Remote Copy volume group and notifies\n"
     "on changes (e-mail, syslog, event command, console); runs until stopped.\n";
 
