@@ -4,9 +4,7 @@
 
 #include <cstring>
 
-#include "foundation/child_process.h"
 #include "foundation/plain_text.h"
-#include "objectdb/attribute_source.h"
 #include "objectdb/config_commands.h"
 
 namespace {
@@ -80,18 +78,13 @@ OrvEmailIds orvEmailIdsOf(const std::string& listing) {
 int orvReadEmailIds(const std::string& packageName, OrvEmailIds& result) {
   // The same source as every other attribute: the cluster manager's tool,
   // or the lines handed over with --attributes.
-  if (orv_attributes::fromFile()) {
-    result = orvEmailIdsOf(orv_attributes::text());
-    return 1;
-  }
-  orv_child::Spec spec;
-  spec.command = std::string(OrvConfigCommands::kPackageEnvProgram) + " " + packageName;
-  spec.capture = true;
-  orv_child::Result r;
-  if (!orv_child::run(spec, &r) || r.rawStatus == -1 || !WIFEXITED(r.rawStatus) ||
-      WEXITSTATUS(r.rawStatus) != 0)
+  OrvString listing;
+  int status = 0;
+  if (!OrvConfigCommands::run(OrvConfigCommands::packageEnvCommand(packageName.c_str()), listing,
+                              &status) ||
+      status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return 0;
-  result = orvEmailIdsOf(r.output);
+  result = orvEmailIdsOf(listing.getValue());
   return 1;
 }
 

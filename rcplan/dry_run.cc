@@ -86,10 +86,10 @@ std::string forceFlagPath(OrvObjectDb& db) {
   return path + "/FORCEFLAG";
 }
 
-int peekForceFlag(OrvObjectDb& db, const std::string& path) {
+int peekForceFlag(OrvObjectDb& db, orv_force::Outcome& seen) {
   // The same rule as the start's, on the same file: rcplan and rcgate agree.
-  const orv_force::State state = orv_force::inspect(textOf(db, "VKR_PKG_DIR"), false).state;
-  (void)path;
+  seen = orv_force::inspect(textOf(db, "VKR_PKG_DIR"), false);
+  const orv_force::State state = seen.state;
   if (!db.setStrValByName("StatusForceFlag", state == orv_force::kCounts ? "yes" : "no")) return -1;
   return state == orv_force::kCounts ? 1 : state == orv_force::kIgnored ? 2 : 0;
 }
@@ -122,7 +122,8 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
 
   OrvObjectDb& db = *driver.getObjectDb();
   const std::string flagPath = forceFlagPath(db);
-  const int flag = peekForceFlag(db, flagPath);
+  orv_force::Outcome flagSeen;
+  const int flag = peekForceFlag(db, flagSeen);
   plan.node = textOf(db, "LocalHostName");
   plan.site = textOf(db, "StatusCurrentDC");
   plan.forceFlag = flag;
@@ -156,7 +157,7 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
     out << "FORCEFLAG file: present (" << flagPath << "), left in place; "
         << "the next rcgate start consumes it.\n";
   } else if (flag == 2) {
-    out << orv_force::ignoredWarning(orv_force::inspect(textOf(db, "VKR_PKG_DIR"), false).path)
+    out << orv_force::ignoredWarning(flagSeen.path)
         << "\nFORCEFLAG file: ignored; the decision is the one without it.\n";
   } else {
     out << "FORCEFLAG file: absent.\n";

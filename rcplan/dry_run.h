@@ -30,6 +30,8 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/force_flag.h"
+
 class OrvBase;
 class OrvObjectDb;
 
@@ -86,8 +88,8 @@ std::string forceFlagPath(OrvObjectDb& db);
 // regular file owned by root, foundation/force_flag.h), else "no", without
 // removing the file.  Returns 1 when it counts, 2 when something is there
 // that does not count, 0 when it is absent, -1 when the object could not
-// be set.  path is only what the caller shows.
-int peekForceFlag(OrvObjectDb& db, const std::string& path);
+// be set.  seen: what was found there (its path for the messages).
+int peekForceFlag(OrvObjectDb& db, orv_force::Outcome& seen);
 
 }  // namespace rcplan
 

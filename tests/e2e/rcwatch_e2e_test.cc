@@ -1000,16 +1000,12 @@ TEST_F(RcwatchE2E, DashboardExpressionsFindDataInARecordedFile) {
     tests += "      - eval_time: 10m\n        alertname: Expr" + std::to_string(i) +
              "\n        exp_alerts: []\n";
   }
-  char dir[] = "/tmp/orv-dashboard-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  std::ofstream(std::string(dir) + "/rules.yml") << rules;
-  std::ofstream(std::string(dir) + "/test.yml") << tests;
+  // Beside each other in the sandbox's directory, which goes with it.
+  ASSERT_TRUE(sb_->writeFile("/tmp/dashboard/rules.yml", rules));
+  ASSERT_TRUE(sb_->writeFile("/tmp/dashboard/test.yml", tests));
   orv_sandbox::ProcessResult r =
-      prom_support::promtool({"test", "rules", std::string(dir) + "/test.yml"});
+      prom_support::promtool({"test", "rules", sb_->hostPath("/tmp/dashboard/test.yml")});
   EXPECT_EQ(r.exitCode, 0) << r.describe() << "\n" << rules;
-  unlink((std::string(dir) + "/rules.yml").c_str());
-  unlink((std::string(dir) + "/test.yml").c_str());
-  rmdir(dir);
 }
 
 TEST(AlertRules, PromtoolAcceptsAndTestsTheExampleRules) {
