@@ -13,6 +13,10 @@
 // contain/search/equalByContain need T::operator==; printing uses
 // operator<<(ostream&, const T&) when T has one (elements of a type that
 // cannot be printed are skipped, the braces are still written).
+//
+// The list remembers its last node and the node operator[] handed out last,
+// so appending and the typical loop above cost O(1) a step rather than a
+// walk from the head; any insertion or removal forgets the remembered node.
 
 #ifndef FOUNDATION_ORV_LIST_H_
 #define FOUNDATION_ORV_LIST_H_
@@ -28,6 +32,8 @@ template <class T>
 class OrvListNode {
  public:
   explicit OrvListNode(const T& item) : data_(item) {}
+  template <class... Args>
+  explicit OrvListNode(std::in_place_t, Args&&... args) : data_(std::forward<Args>(args)...) {}
   virtual ~OrvListNode() {}
 
   T& data() { return data_; }
@@ -77,17 +83,35 @@ class OrvList {
       node->next_ = head_;
       if (head_ != nullptr) head_->prev_ = node;
       head_ = node;
+      if (tail_ == nullptr) tail_ = node;
     } else {
       OrvListNode<T>* before = nodeAt(index - 1);
       node->next_ = before->next_;
       node->prev_ = before;
       if (before->next_ != nullptr) before->next_->prev_ = node;
       before->next_ = node;
+      if (before == tail_) tail_ = node;
     }
     ++count_;
+    forgetCursor();
     return 1;
   }
   int insertAtBack(const T& item) { return insertAt(count_, item); }
+  // Appends an element built in place from args; returns it.
+  template <class... Args>
+  T& emplaceBack(Args&&... args) {
+    OrvListNode<T>* node = new OrvListNode<T>(std::in_place, std::forward<Args>(args)...);
+    if (tail_ == nullptr) {
+      head_ = node;
+    } else {
+      node->prev_ = tail_;
+      tail_->next_ = node;
+    }
+    tail_ = node;
+    ++count_;
+    forgetCursor();
+    return node->data_;
+  }
   // index := position of the new element.
   int insertAtBack(const T& item, int& index) {
     index = count_;
@@ -96,18 +120,21 @@ class OrvList {
 
   int removeFrom(int index) {
     if (index < 0 || index >= count_) return 0;
-    --count_;
     OrvListNode<T>* node;
+    OrvListNode<T>* before = nullptr;
     if (index == 0) {
       node = head_;
       head_ = node->next_;
       if (head_ != nullptr) head_->prev_ = nullptr;
     } else {
-      OrvListNode<T>* before = nodeAt(index - 1);
+      before = nodeAt(index - 1);
       node = before->next_;
       before->next_ = node->next_;
       if (node->next_ != nullptr) node->next_->prev_ = before;
     }
+    if (node == tail_) tail_ = before;
+    --count_;
+    forgetCursor();
     delete node;
     return 1;
   }
@@ -164,9 +191,23 @@ class OrvList {
 
  private:
   OrvListNode<T>* nodeAt(int index) const {
+    if (index == count_ - 1) return tail_;
     OrvListNode<T>* n = head_;
-    for (int i = 0; i < index && n != nullptr; ++i) n = n->next_;
+    int i = 0;
+    if (cursor_ != nullptr && cursorIndex_ <= index) {
+      n = cursor_;
+      i = cursorIndex_;
+    }
+    for (; i < index && n != nullptr; ++i) n = n->next_;
+    if (n != nullptr) {
+      cursor_ = n;
+      cursorIndex_ = index;
+    }
     return n;
+  }
+  void forgetCursor() {
+    cursor_ = nullptr;
+    cursorIndex_ = 0;
   }
   void appendAll(const OrvList& other) {
     for (OrvListNode<T>* n = other.head_; n != nullptr; n = n->next_) insertAtBack(n->data_);
@@ -174,6 +215,9 @@ class OrvList {
 
   int count_ = 0;
   OrvListNode<T>* head_ = nullptr;
+  OrvListNode<T>* tail_ = nullptr;
+  mutable OrvListNode<T>* cursor_ = nullptr;  // the node at cursorIndex_
+  mutable int cursorIndex_ = 0;
 };
 
 template <class T>

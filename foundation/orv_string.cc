@@ -48,9 +48,17 @@ void orvTrimBounds(const char*& begin, const char*& end) {
 
 OrvString::OrvString() {}
 
-OrvString::OrvString(const char* s) { setValue(s); }
+// A new string has no buffers of its own to protect: the value is copied
+// straight in, as setValue() would leave it.
+OrvString::OrvString(const char* s) : value_(s != nullptr ? s : "") {
+  length_ = static_cast<int>(value_.size());
+  workPending_ = true;
+}
 
-OrvString::OrvString(const OrvString& other) { setValue(other.getValue()); }
+OrvString::OrvString(const OrvString& other) : value_(other.getValue()) {
+  length_ = static_cast<int>(value_.size());
+  workPending_ = true;
+}
 
 OrvString::OrvString(int size) {
   if (size > 0) {
@@ -60,7 +68,7 @@ OrvString::OrvString(int size) {
   }
 }
 
-OrvString::~OrvString() { freeMemory(); }
+OrvString::~OrvString() {}
 
 void OrvString::freeMemory() {
   value_.clear();
@@ -93,6 +101,19 @@ void OrvString::setValue(const char* s) {
   } else {
     freeMemory();
     value_ = s ? s : "";
+  }
+  workPending_ = true;
+  length_ = static_cast<int>(value_.size());
+}
+
+void OrvString::setValue(const char* s, size_t n) {
+  if (inBuffers(s)) {
+    const std::string text(s, n);
+    freeMemory();
+    value_ = text;
+  } else {
+    freeMemory();
+    value_.assign(s, n);
   }
   workPending_ = true;
   length_ = static_cast<int>(value_.size());

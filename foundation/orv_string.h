@@ -40,6 +40,8 @@ class OrvString {
 
   // Replaces the value; work := value, token := "", endOfTokens unchanged.
   void setValue(const char* s);
+  // The same with the n characters at s (no NUL among them).
+  void setValue(const char* s, size_t n);
 
   OrvString& operator=(const OrvString& other);
   OrvString& operator=(const char* s);

@@ -67,7 +67,7 @@ class OrvObject {
   OrvObject& operator=(const OrvObject& other);
   ~OrvObject();
 
-  OrvString getObjectName() const { return name_; }
+  const OrvString& getObjectName() const { return name_; }
   int getIdx() const { return idx_; }
   objectTagType getTag() const { return tag_; }
   int getPre() const { return pre_; }

@@ -38,9 +38,10 @@ int OrvObjectDb::addObject(const OrvObject& object) { return objects_.insertAtBa
 
 OrvObject OrvObjectDb::operator[](int i) const { return objects_[i]->data(); }
 
-int OrvObjectDb::getObjectByName(OrvString name, OrvObject*& obj, int report) const {
-  for (int i = 0; i < objects_.numObjects(); ++i) {
-    OrvObject& candidate = objects_[i]->data();
+int OrvObjectDb::getObjectByName(const OrvString& name, OrvObject*& obj, int report) const {
+  for (OrvListNode<OrvObject>* n = objects_.isEmpty() ? nullptr : objects_[0]; n != nullptr;
+       n = n->next()) {
+    OrvObject& candidate = n->data();
     if (candidate.getObjectName() == name) {
       obj = &candidate;
       return 1;
@@ -50,7 +51,7 @@ int OrvObjectDb::getObjectByName(OrvString name, OrvObject*& obj, int report) co
   return 0;
 }
 
-int OrvObjectDb::getIndexByObjectName(OrvString name, int& idx, int report) const {
+int OrvObjectDb::getIndexByObjectName(const OrvString& name, int& idx, int report) const {
   OrvObject* obj = nullptr;
   if (!getObjectByName(name, obj, report)) return 0;
   idx = obj->getIdx();
@@ -58,8 +59,9 @@ int OrvObjectDb::getIndexByObjectName(OrvString name, int& idx, int report) cons
 }
 
 int OrvObjectDb::getObjectByIndex(int idx, OrvObject*& obj) const {
-  for (int i = 0; i < objects_.numObjects(); ++i) {
-    OrvObject& candidate = objects_[i]->data();
+  for (OrvListNode<OrvObject>* n = objects_.isEmpty() ? nullptr : objects_[0]; n != nullptr;
+       n = n->next()) {
+    OrvObject& candidate = n->data();
     if (candidate.getIdx() == idx) {
       obj = &candidate;
       return 1;
@@ -69,7 +71,7 @@ int OrvObjectDb::getObjectByIndex(int idx, OrvObject*& obj) const {
   return 0;
 }
 
-int OrvObjectDb::getValueByName(OrvString name, OrvType*& value, int report) const {
+int OrvObjectDb::getValueByName(const OrvString& name, OrvType*& value, int report) const {
   OrvObject* obj = nullptr;
   if (!getObjectByName(name, obj, report)) return 0;
   if (obj->getValue() == nullptr) {
@@ -80,7 +82,7 @@ int OrvObjectDb::getValueByName(OrvString name, OrvType*& value, int report) con
   return 1;
 }
 
-int OrvObjectDb::getIntValByName(OrvString name, int& out) const {
+int OrvObjectDb::getIntValByName(const OrvString& name, int& out) const {
   OrvObject* obj = nullptr;
   if (!getObjectByName(name, obj, 1)) return 0;
   if (obj->getType() != INTEGER_TYPE) {
@@ -92,7 +94,7 @@ int OrvObjectDb::getIntValByName(OrvString name, int& out) const {
   return obj->getValue()->getValue(out);
 }
 
-int OrvObjectDb::getStrValByName(OrvString name, OrvString& out, int report) const {
+int OrvObjectDb::getStrValByName(const OrvString& name, OrvString& out, int report) const {
   OrvObject* obj = nullptr;
   if (!getObjectByName(name, obj, report)) return 0;
   if (obj->getType() == STRING_TYPE) out = obj->getStrValue();
@@ -102,7 +104,7 @@ int OrvObjectDb::getStrValByName(OrvString name, OrvString& out, int report) con
   return 0;
 }
 
-int OrvObjectDb::setIntValByName(OrvString name, int v) {
+int OrvObjectDb::setIntValByName(const OrvString& name, int v) {
   OrvObject* obj = nullptr;
   if (!getObjectByName(name, obj, 1)) return 0;
   OrvIntVal value(v);
@@ -113,7 +115,7 @@ int OrvObjectDb::setIntValByName(OrvString name, int v) {
   return 1;
 }
 
-int OrvObjectDb::setStrValByName(OrvString name, OrvString text) {
+int OrvObjectDb::setStrValByName(const OrvString& name, const OrvString& text) {
   OrvObject* obj = nullptr;
   if (!getObjectByName(name, obj, 1)) return 0;
   if (!obj->setValue(text)) {

@@ -41,25 +41,25 @@ class OrvObjectDb {
   // Copy of the object at position i (0 <= i < numberOfElements()).
   OrvObject operator[](int i) const;
 
-  int getObjectByName(OrvString name, OrvObject*& obj, int report = 1) const;
-  int getIndexByObjectName(OrvString name, int& idx, int report = 1) const;
+  int getObjectByName(const OrvString& name, OrvObject*& obj, int report = 1) const;
+  int getIndexByObjectName(const OrvString& name, int& idx, int report = 1) const;
   // First object whose idx is idx; else "Error: Index number [%s] is not
   // found" with idx in decimal.
   int getObjectByIndex(int idx, OrvObject*& obj) const;
   // value := the object's own value pointer; 0 (with "Error: Object Name
   // [%s] value not set" when report) when unset.
-  int getValueByName(OrvString name, OrvType*& value, int report = 1) const;
+  int getValueByName(const OrvString& name, OrvType*& value, int report = 1) const;
   // Integer objects only (else the invalid-type message); 0 without a
   // message when unset.
-  int getIntValByName(OrvString name, int& out) const;
+  int getIntValByName(const OrvString& name, int& out) const;
   // String objects: out := text ('' when unset); other types leave out as it
   // was.  1 when out is then non-empty, else out := '' and 0 (with "Error:
   // Object Name [%s] value not set." when report).
-  int getStrValByName(OrvString name, OrvString& out, int report = 1) const;
+  int getStrValByName(const OrvString& name, OrvString& out, int report = 1) const;
   // Validated writes; a refusal logs "Error: Cannot set value for object
   // name [%s]".  A refused text leaves the object without a value.
-  int setIntValByName(OrvString name, int v);
-  int setStrValByName(OrvString name, OrvString text);
+  int setIntValByName(const OrvString& name, int v);
+  int setStrValByName(const OrvString& name, const OrvString& text);
   // Every object takes its value for that context, if it has one; 1.
   int updateValuesByContext(OrvString context);
 

@@ -335,11 +335,21 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
     logger->log("Warning: Decision record not written: %s", why.c_str());
     return 0;
   }
+  // One listing serves the numbering, the pruning and the stale
+  // temporaries.  A start refused by the package lock may write beside a
+  // running one: the two records can share a number, never a name (it
+  // holds the process id).
+  std::vector<std::string> records, temps;
+  for (const std::string& n : orv_decisions::namesIn(dirFd, [](const std::string& name) {
+         return startsWith(name, kTemporaryPrefix) || orv_decisions::isRecordName(name);
+       }))
+    (startsWith(n, kTemporaryPrefix) ? temps : records).push_back(n);
+  orv_decisions::sortByWriting(records);
   // Numbered in the order of writing: a wall clock stepped back must not
   // make this record look older than the ones before it.
-  const std::string name = orv_decisions::recordName(
-      orv_decisions::nextSequence(orv_decisions::listRecords(dirFd)), d_->startSec, d_->startMs,
-      static_cast<long>(getpid()));
+  const std::string name =
+      orv_decisions::recordName(orv_decisions::nextSequence(records), d_->startSec, d_->startMs,
+                                static_cast<long>(getpid()));
   // Written and flushed before the rename: the name only ever shows a
   // whole record.
   orv_files::AtomicStep failed = orv_files::kCreateTemporary;
@@ -361,13 +371,7 @@ int OrvDecisionRecord::finish(OrvObjectDb& db, const OrvRCVexa* controller,
     return 0;
   }
 
-  // One listing serves the pruning and the stale temporaries.
-  std::vector<std::string> records, temps;
-  for (const std::string& n : orv_decisions::namesIn(dirFd, [](const std::string& name) {
-         return startsWith(name, kTemporaryPrefix) || orv_decisions::isRecordName(name);
-       }))
-    (startsWith(n, kTemporaryPrefix) ? temps : records).push_back(n);
-  orv_decisions::sortByWriting(records);
+  records.push_back(name);  // the newest
   const size_t keep = orv_decisions::kKeepRecords;
   size_t excess = records.size() > keep ? records.size() - keep : 0;
   for (size_t i = 0; i < records.size() && excess > 0; ++i) {

@@ -333,11 +333,13 @@ std::vector<std::string> namesIn(int dirFd, const std::function<bool(const std::
 }
 
 void sortByWriting(std::vector<std::string>& names) {
-  // Old names (sequence 0) first, in name order; then by number.
-  std::sort(names.begin(), names.end());
-  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return recordSequence(a) < recordSequence(b);
-  });
+  // Old names (sequence 0) first, in name order; then by number.  Each
+  // name's number is read once, not at every comparison.
+  std::vector<std::pair<unsigned long long, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) keyed.emplace_back(recordSequence(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (size_t i = 0; i < keyed.size(); ++i) names[i] = std::move(keyed[i].second);
 }
 
 std::vector<std::string> listRecords(int dirFd) {

@@ -60,6 +60,16 @@ OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
   parse(text.getValue(), memo);
 }
 
+OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
+                 OrvList<OrvCondition>* conditionList, const char* text, OrvConditionMemo* memo)
+    : terminal_(1),
+      error_(0),
+      db_(db),
+      ruleSets_(ruleSets),
+      conditionList_(conditionList) {
+  parse(text, memo);
+}
+
 // The rule text is split by the rules of OrvString::strTok (leading
 // delimiters skipped, empty tokens never returned), on plain characters so
 // that a table of a thousand rules builds quickly.
@@ -73,7 +83,9 @@ void OrvRule::parse(const char* text, OrvConditionMemo* memo) {
   trim(conditionPart);
   const char* at = conditionPart.begin;
   Span piece;
-  std::string pieceText;
+  // One buffer for the pieces of every rule of a table.
+  std::string own;
+  std::string& pieceText = memo != nullptr ? memo->scratch : own;
   while (nextToken(at, conditionPart.end, ',', piece)) {
     trim(piece);
     if (piece.begin == piece.end) continue;
@@ -86,7 +98,7 @@ void OrvRule::parse(const char* text, OrvConditionMemo* memo) {
     terminal_ = 0;
     ++target.begin;
   }
-  target_ = std::string(target.begin, target.end).c_str();
+  target_.setValue(target.begin, static_cast<size_t>(target.end - target.begin));
 }
 
 OrvCondition* OrvRule::entryFor(const std::string& conditionText, OrvConditionMemo* memo) {

@@ -47,6 +47,7 @@ class OrvRuleFunction;
 struct OrvConditionMemo {
   std::unordered_map<std::string, OrvCondition*> entries;
   const OrvObjectNameIndex* names = nullptr;
+  std::string scratch;  // the condition text being looked up
 };
 
 class OrvRule {
@@ -58,6 +59,8 @@ class OrvRule {
   // The same, using and filling memo (may be null).
   OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
           OrvList<OrvCondition>* conditionList, const OrvString& text, OrvConditionMemo* memo);
+  OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
+          OrvList<OrvCondition>* conditionList, const char* text, OrvConditionMemo* memo);
   OrvRule(const OrvRule& other) = default;
   OrvRule& operator=(const OrvRule& other) = default;
   ~OrvRule() = default;

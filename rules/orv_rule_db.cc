@@ -26,6 +26,7 @@ OrvRuleDb::OrvRuleDb(OrvObjectDb* db) : good_(0), db_(db), error_(0) {
                set.first, set.count, true);
   }
   memo_.entries.clear();
+  memo_.scratch = std::string();
   memo_.names = nullptr;
   good_ = 1;
 }

@@ -7,9 +7,7 @@ OrvRuleFunction::OrvRuleFunction(OrvObjectDb* db, OrvList<OrvRuleFunction>* rule
 void OrvRuleFunction::insertObj(OrvRule& rule) { rules_.insertAtBack(rule); }
 
 void OrvRuleFunction::insertRuleText(const char* text, OrvConditionMemo* memo) {
-  // An empty rule copies for next to nothing; it is then parsed in place.
-  rules_.insertAtBack(OrvRule(db_, ruleSets_, conditionList_, OrvString()));
-  rules_[rules_.numObjects() - 1]->data().parse(text, memo);
+  rules_.emplaceBack(db_, ruleSets_, conditionList_, text, memo);
 }
 
 int OrvRuleFunction::evaluateAndGetAction(OrvString& action, OrvString& trace) {
