@@ -167,11 +167,9 @@ pid_t spawn(ChildSetup* setup) {
 // none; the wait then polls in growing steps).
 int openPidFd(pid_t pid) {
 #ifdef SYS_pidfd_open
+  // The kernel always gives a pid descriptor close-on-exec.
   long fd = syscall(SYS_pidfd_open, pid, 0);
-  if (fd >= 0) {
-    fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
-    return static_cast<int>(fd);
-  }
+  if (fd >= 0) return static_cast<int>(fd);
 #endif
   (void)pid;
   return -1;
@@ -299,13 +297,18 @@ int run(const Spec& spec, Result* result) {
       spec.timeoutSeconds > 0 ? start + static_cast<long long>(spec.timeoutSeconds) * 1000 : -1;
   int status = -1;
   int pollMs = 1;
+  // With a pid descriptor the child is only looked at once it says it ended.
+  bool mayHaveEnded = false;
   for (;;) {
-    pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) break;
-    if (done < 0 && errno != EINTR) {
-      killGroup(pid);
-      status = -1;
-      break;
+    if (mayHaveEnded || pidFd < 0) {
+      pid_t done = waitpid(pid, &status, WNOHANG);
+      if (done == pid) break;
+      if (done < 0 && errno != EINTR) {
+        killGroup(pid);
+        status = -1;
+        break;
+      }
+      mayHaveEnded = false;
     }
     if (out.total > kOutputCap) {
       status = killGroup(pid);
@@ -340,7 +343,9 @@ int run(const Spec& spec, Result* result) {
     pollMs = 1;
     for (nfds_t i = 0; i < n; ++i) {
       if (fds[i].revents == 0) continue;
-      if (fds[i].fd == out.fd) {
+      if (fds[i].fd == pidFd) {
+        mayHaveEnded = true;
+      } else if (fds[i].fd == out.fd) {
         if (!out.readSome()) closeFd(out.fd);
       } else if (fds[i].fd == inFd) {
         ssize_t w = write(inFd, spec.input->data() + fed, spec.input->size() - fed);

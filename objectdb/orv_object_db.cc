@@ -23,13 +23,13 @@ OrvObjectDb::~OrvObjectDb() {}
 int OrvObjectDb::loadProductConfig() {
   for (int i = 0; i < OrvCatalogue::kSize; ++i) {
     const OrvCatalogueRow& row = OrvCatalogue::row(i);
-    OrvObject object(row.name, i, row.tag, -1, -1, row.type, row.possibleSet);
+    OrvObject& object =
+        objects_.emplaceBack(row.name, i, row.tag, -1, -1, row.type, row.possibleSet);
     // A refused default (AUTO_NONCURDATA) leaves the object without a value;
-    // it is added all the same.
+    // it is kept all the same.
     if (row.defaultValue != nullptr && row.defaultValue[0] != '\0') {
       object.setValue(OrvString(row.defaultValue));
     }
-    addObject(object);
   }
   return 1;
 }

@@ -127,6 +127,9 @@ class OrvRuleFunction {
   // Appends the rule parsed from text (as insertObj of OrvRule(db, rule sets,
   // condition list, text, memo)), built where it is kept.
   void insertRuleText(const char* text, OrvConditionMemo* memo);
+  // Appends a copy of every rule of other, a set reference renamed by
+  // rename (the same as parsing each text with its reference renamed).
+  void insertRenamedCopies(const OrvRuleFunction& other, OrvString (*rename)(const OrvString&));
   OrvString getSubRuleName() const { return name_; }
   const OrvString& getName() const { return name_; }
   const OrvList<OrvRule>& getRules() const { return rules_; }

@@ -1,5 +1,7 @@
 #include "rules/orv_rule_db.h"
 
+#include <vector>
+
 #include "rules/orv_object_names.h"
 #include "rules/rule_table.h"
 
@@ -12,18 +14,21 @@ OrvRuleDb::OrvRuleDb(OrvObjectDb* db) : good_(0), db_(db), error_(0) {
     OrvRule rule(db_, &ruleSets_, &conditionList_, orv_rule_table::kTopLevelRuleTexts[i], &memo_);
     rules_.insertAtBack(rule);
   }
+  std::vector<const OrvRuleFunction*> syncSets;
   for (int i = 0; i < orv_rule_table::kSyncRuleSetCount; ++i) {
     const OrvRuleTableSet& set = orv_rule_table::kSyncRuleSets[i];
-    addRuleSet(set.name, orv_rule_table::kSyncRuleTexts, set.first, set.count, false);
+    syncSets.push_back(&addRuleSet(set.name, orv_rule_table::kSyncRuleTexts, set.first, set.count));
   }
   for (int i = 0; i < orv_rule_table::kPeriodicRuleSetCount; ++i) {
     const OrvRuleTableSet& set = orv_rule_table::kPeriodicRuleSets[i];
-    addRuleSet(set.name, orv_rule_table::kPeriodicRuleTexts, set.first, set.count, false);
+    addRuleSet(set.name, orv_rule_table::kPeriodicRuleTexts, set.first, set.count);
   }
-  for (int i = 0; i < orv_rule_table::kSyncRuleSetCount; ++i) {
-    const OrvRuleTableSet& set = orv_rule_table::kSyncRuleSets[i];
-    addRuleSet(orv_rule_table::asyncRuleSetName(set.name), orv_rule_table::kSyncRuleTexts,
-               set.first, set.count, true);
+  // The async-mode family is the sync-mode one with its set references
+  // renamed: its rules are copied, not parsed again.
+  for (const OrvRuleFunction* sync : syncSets) {
+    OrvRuleFunction& set = ruleSets_.emplaceBack(
+        db_, &ruleSets_, &conditionList_, orv_rule_table::asyncRuleSetName(sync->getName()));
+    set.insertRenamedCopies(*sync, &orv_rule_table::asyncRuleSetName);
   }
   memo_.entries.clear();
   memo_.scratch = std::string();
@@ -37,19 +42,12 @@ OrvRuleDb::~OrvRuleDb() {
   rules_.removeAll();
 }
 
-void OrvRuleDb::addRuleSet(const OrvString& name, const char* const* texts, int first,
-                           int count, bool renameForAsync) {
-  // The set is filled where it is kept: the same finished set as building it
-  // aside and appending a copy, without copying every rule twice.
-  ruleSets_.insertAtBack(OrvRuleFunction(db_, &ruleSets_, &conditionList_, name));
-  OrvRuleFunction& ruleSet = (*ruleSets_[ruleSets_.numObjects() - 1]).data();
-  for (int i = first; i < first + count; ++i) {
-    if (renameForAsync) {
-      ruleSet.insertRuleText(orv_rule_table::asyncRuleText(texts[i]).c_str(), &memo_);
-    } else {
-      ruleSet.insertRuleText(texts[i], &memo_);
-    }
-  }
+OrvRuleFunction& OrvRuleDb::addRuleSet(const OrvString& name, const char* const* texts,
+                                        int first, int count) {
+  // The set is filled where it is kept: no rule is copied.
+  OrvRuleFunction& ruleSet = ruleSets_.emplaceBack(db_, &ruleSets_, &conditionList_, name);
+  for (int i = first; i < first + count; ++i) ruleSet.insertRuleText(texts[i], &memo_);
+  return ruleSet;
 }
 
 int OrvRuleDb::evaluateAndGetAction(OrvString& action, OrvString& trace) {

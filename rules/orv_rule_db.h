@@ -55,10 +55,10 @@ class OrvRuleDb {
   const OrvList<OrvCondition>& getConditionList() const { return conditionList_; }
 
  private:
-  // Builds rule set name from texts[first .. first+count-1] and appends it;
-  // renameForAsync derives the async-mode set from a sync-mode one.
-  void addRuleSet(const OrvString& name, const char* const* texts, int first, int count,
-                  bool renameForAsync);
+  // Builds rule set name from texts[first .. first+count-1], appends it and
+  // returns it.
+  OrvRuleFunction& addRuleSet(const OrvString& name, const char* const* texts, int first,
+                              int count);
 
   OrvConditionMemo memo_;  // used while the table is built
   int good_;

@@ -10,6 +10,15 @@ void OrvRuleFunction::insertRuleText(const char* text, OrvConditionMemo* memo) {
   rules_.emplaceBack(db_, ruleSets_, conditionList_, text, memo);
 }
 
+void OrvRuleFunction::insertRenamedCopies(const OrvRuleFunction& other,
+                                          OrvString (*rename)(const OrvString&)) {
+  for (OrvListNode<OrvRule>* node = other.rules_.isEmpty() ? nullptr : other.rules_[0];
+       node != nullptr; node = node->next()) {
+    OrvRule& copy = rules_.emplaceBack(node->data());
+    if (!copy.terminal_) copy.target_ = rename(copy.target_);
+  }
+}
+
 int OrvRuleFunction::evaluateAndGetAction(OrvString& action, OrvString& trace) {
   for (OrvListNode<OrvRule>* node = rules_.isEmpty() ? nullptr : rules_[0]; node != nullptr;
        node = node->next()) {
