@@ -285,8 +285,9 @@ class OrvRCVexa {
   // 1 when the link reads "Down" from the local array or, when that cannot
   // be read, from the remote one.
   int linkIsDownForSync();
-  // Reads the link-down time-out into waitTimeout (250 with a warning when
-  // unusable, 250 outside 200..400); returns it.
+  // Reads the link-down time-out into waitTimeout (the catalogue's default
+  // with a warning when unusable, the default outside the accepted range);
+  // returns it.
   int readLinkDownTimeout(int traceCorrected);
   // Polls the local group every 10 s until it reads Stopped (1) or the
   // link-down time-out passes on the shared clock (0).  failoverTrace

@@ -1,7 +1,6 @@
 // Construction and set-up of the replication controller.
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,14 +11,16 @@
 #include "controller/orv_rc_vexa.h"
 #include "controller/safe_config.h"
 #include "controller/site_objects.h"
+#include "controller/waits.h"
 #include "foundation/logger.h"
 #include "foundation/util.h"
+#include "objectdb/catalogue.h"
 #include "objectdb/orv_object_db.h"
 
 OrvRCVexa::OrvRCVexa(OrvObjectDb* objectDb, OrvString packageDir)
     : logger(Logger::getInstance()),
       waitStartTime(0),
-      waitTimeout(250),
+      waitTimeout(orv_waits::linkDownDefault()),
       objectDb(objectDb),
       packageDir(packageDir),
       good(1) {
@@ -32,12 +33,14 @@ int OrvRCVexa::isGood() { return good; }
 
 namespace {
 
-// The object's text as a positive number of seconds; 0 for anything else.
+// The object's text as a positive number of seconds, at most the setting's
+// accepted maximum; 0 for anything else.
 int positiveSeconds(const OrvString& text) {
   if (text.getLength() == 0 || !OrvUtil::isNumeric(text.getValue())) return 0;
+  const int max = OrvCatalogue::accepted("JxVexaCLICommandTimeout").max;
   errno = 0;
   long n = strtol(text.getValue(), nullptr, 10);
-  if (errno != 0 || n > INT_MAX) return INT_MAX;
+  if (errno != 0 || n > max) return max;
   return static_cast<int>(n);
 }
 

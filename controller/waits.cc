@@ -16,6 +16,8 @@
 #include "foundation/logger.h"
 #include "foundation/orv_list.h"
 #include "foundation/process_guard.h"
+#include "objectdb/catalogue.h"
+#include "objectdb/int_text.h"
 #include "objectdb/orv_object_db.h"
 
 namespace orv_waits {
@@ -40,8 +42,15 @@ int parseLinkDownTimeout(const OrvString& text, int& value) {
   return 1;
 }
 
+namespace {
+const char kLinkDownName[] = "PERIODIC_ASYNC_LINK_DOWN_TIMEOUT";
+}  // namespace
+
+int linkDownDefault() { return orvAtoi(OrvCatalogue::find(kLinkDownName)->defaultValue); }
+
 int clampLinkDownTimeout(int value) {
-  if (value < kLinkDownMin || value > kLinkDownMax) return kLinkDownDefault;
+  const OrvAcceptedValues range = OrvCatalogue::accepted(kLinkDownName);
+  if (value < range.min || value > range.max) return linkDownDefault();
   return value;
 }
 
@@ -377,7 +386,7 @@ int OrvRCVexa::readLinkDownTimeout(int traceCorrected) {
     waitTimeout = value;
   } else {
     logger->log("Warning: Attribute [%s] is not set", name);
-    waitTimeout = orv_waits::kLinkDownDefault;
+    waitTimeout = orv_waits::linkDownDefault();
   }
   logger->log("Value for timeout is [%d] ", waitTimeout);
   waitTimeout = orv_waits::clampLinkDownTimeout(waitTimeout);

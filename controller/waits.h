@@ -19,10 +19,9 @@ namespace orv_waits {
 // Seconds between two polls of every polling wait.
 constexpr unsigned kPollSeconds = 10;
 
-// Link-down wait bounds (seconds): the default and the accepted range.
-constexpr int kLinkDownDefault = 250;
-constexpr int kLinkDownMin = 200;
-constexpr int kLinkDownMax = 400;
+// The link-down wait (seconds) of a failover whose setting is unusable or
+// out of range: the catalogue's default of the setting.
+int linkDownDefault();
 
 // Starts the shared clock when it has not started yet (start == 0) and
 // returns the whole seconds elapsed on it at `now`.  A clock that seems to
@@ -37,7 +36,8 @@ long elapsedSeconds(time_t start, time_t now);
 // 0 when it is empty or not such a number.
 int parseLinkDownTimeout(const OrvString& text, int& value);
 
-// Applies the accepted range: values below 200 or above 400 become 250.
+// Applies the setting's accepted range, as the catalogue states it: values
+// outside it become linkDownDefault().
 int clampLinkDownTimeout(int value);
 
 }  // namespace orv_waits

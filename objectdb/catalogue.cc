@@ -1,6 +1,10 @@
 #include "objectdb/catalogue.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -124,7 +128,7 @@ const OrvAttributeHelp kAttributeHelp[] = {
     {"DC2_RC_VOLUME_GROUP", "site_b_group", true, "Volume group half on array B",
      "The half of the Remote Copy volume group on the array of site B."},
     {"RESYNC_WAIT_TIMEOUT", "resync_wait_timeout", false, "Minutes to wait for synchronisation",
-     "Minutes a start waits for the volumes to be synchronised before a takeover: 0..86400, or "
+     "Minutes a start waits for the volumes to be synchronised before a takeover: {range}, or "
      "-1 / NO_TIMEOUT for no limit. 0 means never wait: a group still syncing refuses the "
      "start. Keep the start time-out above this wait."},
     {"AUTO_NONCURDATA", "auto_noncurdata", false, "Start on data that may not be current",
@@ -133,7 +137,7 @@ const OrvAttributeHelp kAttributeHelp[] = {
     {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", "link_down_timeout", false,
      "Seconds a failover waits after a link failure",
      "Seconds a failover of a periodic or asynchronous group waits for the array to stop the "
-     "group after a link failure: 200..400."},
+     "group after a link failure: {range}."},
     {"JxVexaCLICommandTimeout", "command_timeout", false, "Seconds one array command may run",
      "Seconds any one array command may run before it is killed and counts as failed; 0 or "
      "empty: no limit."},
@@ -142,7 +146,94 @@ const OrvAttributeHelp kAttributeHelp[] = {
 static_assert(sizeof(kAttributeHelp) / sizeof(kAttributeHelp[0]) == OrvCatalogue::kAttributes,
               "the attribute help holds exactly kAttributes rows");
 
+// The settings whose values are restricted.  A setting with a possible set
+// takes its words or its range from there (words, min and max below stay
+// empty); only the others state them here.
+struct AcceptedRow {
+  const char* name;
+  const char* words;  // nullptr: a number
+  int min;
+  int max;
+  bool noTimeout;
+  const char* suffix;
+};
+
+const AcceptedRow kAccepted[] = {
+    {"AUTO_NONCURDATA", nullptr, 0, 0, false, ""},
+    // The loader turns NO_TIMEOUT into -1, which a start takes as no limit
+    // although the possible set's reading refuses it.
+    {"RESYNC_WAIT_TIMEOUT", nullptr, 0, 0, true, " minutes"},
+    // Outside the range a failover waits the catalogue's default instead.
+    {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", nullptr, 200, 400, false, " seconds"},
+    {"JxVexaCLICommandTimeout", nullptr, 0, INT_MAX, false, " seconds"},
+    {"RPO_THRESHOLD", nullptr, 0, 0, false, " minutes"},
+    {"DR_NOTIFICATION_CHOICES", "EMAIL SYSLOG EVQ CONSOLE", 0, 0, false, ", so written"},
+};
+
+static_assert(sizeof(kAccepted) / sizeof(kAccepted[0]) == OrvCatalogue::kChecked,
+              "the accepted values hold exactly kChecked rows");
+
+OrvAcceptedValues acceptedOf(const AcceptedRow& a) {
+  OrvAcceptedValues v;
+  v.name = a.name;
+  v.noTimeout = a.noTimeout;
+  v.suffix = a.suffix;
+  const OrvCatalogueRow* row = OrvCatalogue::find(a.name);
+  const char* set = row != nullptr ? row->possibleSet : "";
+  if (set[0] == '\0') {
+    v.words = a.words != nullptr ? a.words : "";
+    v.min = a.min;
+    v.max = a.max;
+  } else if (row->type == INTEGER_TYPE) {
+    OrvObject::integerRange(set, v.min, v.max);
+  } else {
+    v.words = set;
+  }
+  return v;
+}
+
+std::vector<std::string> wordsOf(const std::string& text) {
+  std::vector<std::string> out;
+  size_t at = text.find_first_not_of(' ');
+  while (at != std::string::npos) {
+    const size_t end = text.find(' ', at);
+    out.push_back(text.substr(at, end == std::string::npos ? end : end - at));
+    at = text.find_first_not_of(' ', end);
+  }
+  return out;
+}
+
 }  // namespace
+
+bool OrvAcceptedValues::accepts(const std::string& word) const {
+  if (!words.empty()) {
+    for (const std::string& w : wordsOf(words))
+      if (w == word) return true;
+    return false;
+  }
+  const size_t digits = word.size() > 0 && word[0] == '-' ? 1 : 0;
+  if (word.size() == digits || word.find_first_not_of("0123456789", digits) != std::string::npos)
+    return false;
+  errno = 0;
+  const long n = strtol(word.c_str(), nullptr, 10);
+  return errno == 0 && ((n >= min && n <= max) || (noTimeout && n == -1));
+}
+
+std::string OrvAcceptedValues::range() const {
+  if (!words.empty()) {
+    const std::vector<std::string> w = wordsOf(words);
+    std::string out;
+    for (size_t i = 0; i < w.size(); ++i)
+      out += (i == 0 ? "" : i + 1 == w.size() ? " or " : ", ") + w[i];
+    return out;
+  }
+  if (max == INT_MAX) return std::to_string(min) + " or more";
+  return std::to_string(min) + ".." + std::to_string(max);
+}
+
+std::string OrvAcceptedValues::text() const {
+  return (noTimeout ? "-1, NO_TIMEOUT or " : "") + range() + suffix;
+}
 
 const OrvCatalogueRow& OrvCatalogue::row(int i) { return kRows[i]; }
 
@@ -153,3 +244,20 @@ const OrvCatalogueRow* OrvCatalogue::find(const char* name) {
 }
 
 const OrvAttributeHelp& OrvCatalogue::attribute(int i) { return kAttributeHelp[i]; }
+
+std::string OrvCatalogue::longText(const OrvAttributeHelp& help) {
+  std::string text = help.longText;
+  const size_t at = text.find("{range}");
+  if (at != std::string::npos) text.replace(at, 7, accepted(help.name).range());
+  return text;
+}
+
+OrvAcceptedValues OrvCatalogue::accepted(int i) { return acceptedOf(kAccepted[i]); }
+
+OrvAcceptedValues OrvCatalogue::accepted(const char* name) {
+  for (const AcceptedRow& a : kAccepted)
+    if (std::strcmp(a.name, name) == 0) return acceptedOf(a);
+  OrvAcceptedValues any;
+  any.name = name;
+  return any;
+}

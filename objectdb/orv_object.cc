@@ -124,18 +124,26 @@ int OrvObject::acceptsString(const OrvString& text) {
   return 0;
 }
 
+void OrvObject::integerRange(const OrvString& possibleSet, int& min, int& max) {
+  min = INT_MIN;
+  max = INT_MAX;
+  // "MIN-MAX": the pieces split at runs of '-', as strTok splits them.
+  const char* first = possibleSet.getValue();
+  while (*first == '-') ++first;
+  if (*first == '\0') return;
+  min = orvAtoi(first);
+  const char* second = strchr(first, '-');
+  if (second == nullptr) return;
+  while (*second == '-') ++second;
+  if (*second != '\0') max = static_cast<int>(rangeMaximum(second));
+}
+
 int OrvObject::acceptsInteger(int v) const {
   if (possibleSet_.getLength() == 0) return 1;
-  // "MIN-MAX": the pieces split at runs of '-', as strTok splits them.
-  const char* first = possibleSet_.getValue();
-  while (*first == '-') ++first;
-  if (*first == '\0') return 1;
-  if (v < orvAtoi(first)) return 0;
-  const char* second = strchr(first, '-');
-  if (second == nullptr) return 1;
-  while (*second == '-') ++second;
-  if (*second == '\0') return 1;
-  return v <= rangeMaximum(second) ? 1 : 0;
+  int min = 0;
+  int max = 0;
+  integerRange(possibleSet_, min, max);
+  return v >= min && v <= max ? 1 : 0;
 }
 
 int OrvObject::setValue(const OrvType* v) {

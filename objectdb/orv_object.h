@@ -78,6 +78,9 @@ class OrvObject {
   OrvList<OrvValueSet> getValueSet() const { return valueSets_; }
   void setValueSet(const OrvList<OrvValueSet>& sets) { valueSets_ = sets; }
   OrvString getPossibleSet() const { return possibleSet_; }
+  // The bounds an integer object's possible set allows; a bound the set
+  // leaves out stays INT_MIN / INT_MAX.
+  static void integerRange(const OrvString& possibleSet, int& min, int& max);
 
   // Validated assignment of a copy of v; a refusal keeps the old value.
   int setValue(const OrvType* v);

@@ -14,9 +14,7 @@
 
 namespace {
 
-// The longest a failover waits for the array after a link failure (the
-// upper end of PERIODIC_ASYNC_LINK_DOWN_TIMEOUT), and the margin on top.
-const int kLinkDownWaitSeconds = 400;
+// The margin on top of the longest waits of a start.
 const int kMarginSeconds = 300;
 
 std::string xml(const std::string& text) {
@@ -62,7 +60,9 @@ void parameter(std::ostream& out, const char* name, bool required, bool unique,
 int startTimeout(OrvObjectDb& db) {
   int minutes = 0;
   db.getIntValByName("RESYNC_WAIT_TIMEOUT", minutes);
-  return minutes * 60 + kLinkDownWaitSeconds + kMarginSeconds;
+  // The longest a failover waits for the array after a link failure.
+  const int linkDownWait = OrvCatalogue::accepted("PERIODIC_ASYNC_LINK_DOWN_TIMEOUT").max;
+  return minutes * 60 + linkDownWait + kMarginSeconds;
 }
 
 std::string metaData(const std::string& version) {
@@ -89,8 +89,8 @@ std::string metaData(const std::string& version) {
     const OrvAttributeHelp& help = OrvCatalogue::attribute(i);
     const OrvCatalogueRow* row = OrvCatalogue::find(help.name);
     const char* type = row != nullptr && row->type == INTEGER_TYPE ? "integer" : "string";
-    parameter(out, help.parameter, help.required, false, help.shortText, help.longText, type,
-              defaultText(db, help));
+    parameter(out, help.parameter, help.required, false, help.shortText,
+              OrvCatalogue::longText(help), type, defaultText(db, help));
   }
   out << "</parameters>\n<actions>\n"
       << "<action name=\"start\" timeout=\"" << startTimeout(db) << "s\"/>\n"

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +25,7 @@
 #include "foundation/child_process.h"
 #include "foundation/util.h"
 #include "objectdb/attribute_source.h"
+#include "objectdb/catalogue.h"
 #include "objectdb/config_commands.h"
 #include "objectdb/config_line.h"
 #include "objectdb/email_ids.h"
@@ -77,32 +76,22 @@ const char* const kRequired[] = {
     "DC1_RC_VOLUME_GROUP",     "DC2_RC_VOLUME_GROUP",     "DC1_RC_TARGET_FOR_DC2",
     "DC2_RC_TARGET_FOR_DC1"};
 
-// The settings with a restricted set of values, as the programs read them.
+// What a value outside those the catalogue accepts does: an Error where it
+// changes a start's decision, else a Warning (only a time bound or rcwatch).
+// "{default}" in the effect stands for the setting's catalogue default.
 struct ValueRule {
   const char* name;
-  const char* words;  // accepted words (exact), or nullptr for a number
-  long min;           // numbers: accepted range
-  long max;
-  bool minusOne;      // numbers: -1 (no limit) accepted as well
-  bool error;         // a wrong value changes a start's decision (else only
-                      // a time bound or rcwatch)
-  const char* accepted;
+  bool error;
   const char* effect;
 };
 
 const ValueRule kValueRules[] = {
-    {"AUTO_NONCURDATA", "0 1", 0, 0, false, true, "0 or 1",
-     "the link-down states then have no decision"},
-    {"RESYNC_WAIT_TIMEOUT", nullptr, 0, 86400, true, true, "-1, NO_TIMEOUT or 0..86400 minutes",
-     "a start takes any number as it is, text as 0: never wait"},
-    {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", nullptr, 200, 400, false, false, "200..400 seconds",
-     "a failover waits 250 seconds instead"},
-    {"JxVexaCLICommandTimeout", nullptr, 0, INT_MAX, false, false, "0 or more seconds",
-     "array commands then run without a time bound"},
-    {"RPO_THRESHOLD", nullptr, 0, INT_MAX, false, false, "0 or more minutes",
-     "rcwatch reads text as 0, no notice"},
-    {"DR_NOTIFICATION_CHOICES", "EMAIL SYSLOG EVQ CONSOLE", 0, 0, false, false,
-     "EMAIL, SYSLOG, EVQ or CONSOLE, so written", "rcwatch does not notify through it"},
+    {"AUTO_NONCURDATA", true, "the link-down states then have no decision"},
+    {"RESYNC_WAIT_TIMEOUT", true, "a start takes any number as it is, text as 0: never wait"},
+    {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", false, "a failover waits {default} seconds instead"},
+    {"JxVexaCLICommandTimeout", false, "array commands then run without a time bound"},
+    {"RPO_THRESHOLD", false, "rcwatch reads text as 0, no notice"},
+    {"DR_NOTIFICATION_CHOICES", false, "rcwatch does not notify through it"},
 };
 
 // The one place this check decides which values may reach a command line.
@@ -191,52 +180,36 @@ std::string firstWord(const OrvString& rest) {
   return text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
-bool parseNumber(const std::string& text, long& value) {
-  const size_t digits = text.size() > 0 && text[0] == '-' ? 1 : 0;
-  if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
-    return false;
-  errno = 0;
-  value = strtol(text.c_str(), nullptr, 10);
-  return errno == 0;
-}
-
-bool isWord(const char* words, const std::string& word) {
-  const std::string all = std::string(" ") + words + " ";
-  return !word.empty() && all.find(" " + word + " ") != std::string::npos;
-}
-
-void refuseValue(const ValueRule& rule, const std::string& value, CheckFindings& f) {
+void refuseValue(const ValueRule& rule, const OrvAcceptedValues& accepted,
+                 const std::string& value, CheckFindings& f) {
   const std::string name = shownName(rule.name);
-  if (rule.error) {
-    f.line("Error: Attribute [%s] holds [%s], not %s (%s); correct it.", name.c_str(),
-           value.c_str(), rule.accepted, rule.effect);
-  } else {
-    f.line("Warning: Attribute [%s] holds [%s], not %s (%s); correct it.", name.c_str(),
-           value.c_str(), rule.accepted, rule.effect);
-  }
+  std::string effect = rule.effect;
+  const size_t at = effect.find("{default}");
+  const OrvCatalogueRow* row = OrvCatalogue::find(rule.name);
+  if (at != std::string::npos && row != nullptr && row->defaultValue != nullptr)
+    effect.replace(at, 9, row->defaultValue);
+  f.line("%s: Attribute [%s] holds [%s], not %s (%s); correct it.",
+         rule.error ? "Error" : "Warning", name.c_str(), value.c_str(), accepted.text().c_str(),
+         effect.c_str());
 }
 
 void checkValue(const ValueRule& rule, const FirstLines& first, CheckFindings& f) {
   const AttributeLine* l = lineOf(first, rule.name);
-  if (l == nullptr) return;
-  if (rule.words == nullptr) {
+  const OrvCatalogueRow* row = OrvCatalogue::find(rule.name);
+  if (l == nullptr || row == nullptr) return;
+  const OrvAcceptedValues accepted = OrvCatalogue::accepted(rule.name);
+  if (accepted.words.empty()) {
     const std::string word = firstWord(l->rest);
-    long n = 0;
-    const bool ok = parseNumber(word, n) &&
-                    ((n >= rule.min && n <= rule.max) || (rule.minusOne && n == -1));
-    if (!ok) refuseValue(rule, word, f);
+    if (!accepted.accepts(word)) refuseValue(rule, accepted, word, f);
     return;
   }
-  OrvObject* object = nullptr;
-  OrvObjectDb catalogue;
-  if (!catalogue.getObjectByName(rule.name, object, 0)) return;
-  if (object->getType() == LIST_TYPE) {
+  if (row->type == LIST_TYPE) {
     for (const std::string& w : listValue(first, rule.name))
-      if (!isWord(rule.words, w)) refuseValue(rule, w, f);
+      if (!accepted.accepts(w)) refuseValue(rule, accepted, w, f);
     return;
   }
   const std::string value = stringValue(first, rule.name);
-  if (!value.empty() && !isWord(rule.words, value)) refuseValue(rule, value, f);
+  if (!value.empty() && !accepted.accepts(value)) refuseValue(rule, accepted, value, f);
 }
 
 // Edits (insert, delete, change one character) from a to b.
@@ -330,7 +303,8 @@ void checkRequiredAndValues(const FirstLines& first, const std::vector<OrvUnsafe
   }
   if (stringValue(first, "AUTO_NONCURDATA").empty())
     f.line("Warning: Attribute [RCVEXA_AUTO_NONCURDATA] is not set: a start with the link down "
-           "ends in MANUAL INTERVENTION NECESSARY; set it to 0 or 1.");
+           "ends in MANUAL INTERVENTION NECESSARY; set it to %s.",
+           OrvCatalogue::accepted("AUTO_NONCURDATA").text().c_str());
   for (const ValueRule& rule : kValueRules) checkValue(rule, first, f);
   for (const OrvUnsafeValue& u : unsafe)
     f.line("Error: Attribute [%s] holds [%s], which may not be put into a command line "

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "objectdb/catalogue.h"
 #include "objectdb/orv_object_db.h"
 #include "tests/objectdb/test_support.h"
 
@@ -158,6 +161,67 @@ TEST(CatalogueTest, StatusWordsTheDiscoveryWrites) {
                   std::string::npos,
               c.accepted == 0);
   }
+}
+
+std::vector<std::string> wordList(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> out;
+  for (std::string w; in >> w;) out.push_back(w);
+  return out;
+}
+
+// Each checked setting at its bounds, as rcplan --check judges it; a setting
+// with a possible set must be judged as its object reads the set (but for
+// -1, which the loader takes past the set).
+TEST(CatalogueTest, AcceptedValuesAtTheirBounds) {
+  const struct {
+    const char* name;
+    const char* text;
+    const char* accepted;
+    const char* refused;
+  } cases[] = {
+      {"AUTO_NONCURDATA", "0 or 1", "0 1", "yes 2 -1 01"},
+      {"RESYNC_WAIT_TIMEOUT", "-1, NO_TIMEOUT or 0..86400 minutes", "0 86400 -1",
+       "-2 86401 soon 9x NO_TIMEOUT 99999999999"},
+      {"PERIODIC_ASYNC_LINK_DOWN_TIMEOUT", "200..400 seconds", "200 400", "199 401 -1 2m"},
+      {"JxVexaCLICommandTimeout", "0 or more seconds", "0 2147483647", "-1 2147483648 2m"},
+      {"RPO_THRESHOLD", "0 or more minutes", "0 2147483647", "-1 2147483648 -"},
+      {"DR_NOTIFICATION_CHOICES", "EMAIL, SYSLOG, EVQ or CONSOLE, so written",
+       "EMAIL SYSLOG EVQ CONSOLE", "email sms EMAIL,"},
+  };
+  ASSERT_EQ(sizeof(cases) / sizeof(cases[0]), static_cast<size_t>(OrvCatalogue::kChecked));
+  for (int i = 0; i < OrvCatalogue::kChecked; ++i) {
+    const OrvAcceptedValues a = OrvCatalogue::accepted(i);
+    EXPECT_EQ(a.name, cases[i].name);
+    EXPECT_EQ(a.text(), cases[i].text);
+    EXPECT_FALSE(a.accepts("")) << a.name;
+    const OrvCatalogueRow* row = OrvCatalogue::find(cases[i].name);
+    ASSERT_NE(row, nullptr);
+    const bool bySet = row->type == INTEGER_TYPE && row->possibleSet[0] != '\0';
+    for (int accepted = 1; accepted >= 0; --accepted) {
+      for (const std::string& w : wordList(accepted ? cases[i].accepted : cases[i].refused)) {
+        EXPECT_EQ(a.accepts(w), accepted == 1) << a.name << " " << w;
+        char* end = nullptr;
+        const long n = strtol(w.c_str(), &end, 10);
+        if (!bySet || w == "-1" || end == w.c_str() || *end != '\0' || n != static_cast<int>(n))
+          continue;  // the object's reading of a text or of an int overflow is its own
+        OrvObjectDb db;
+        int set = -1;
+        capturedLog([&] { set = db.setStrValByName(a.name.c_str(), w.c_str()); });
+        EXPECT_EQ(set, accepted) << a.name << " " << w;
+      }
+    }
+  }
+  // A value of several words is not one of them.
+  EXPECT_FALSE(OrvCatalogue::accepted("AUTO_NONCURDATA").accepts("0 1"));
+  // Every range a long text names is one the catalogue holds.
+  for (int i = 0; i < OrvCatalogue::kAttributes; ++i) {
+    const std::string text = OrvCatalogue::longText(OrvCatalogue::attribute(i));
+    EXPECT_EQ(text.find_first_of("{}"), std::string::npos) << text;
+    EXPECT_EQ(text.find("-2147483648"), std::string::npos) << text;
+  }
+  EXPECT_NE(OrvCatalogue::longText(OrvCatalogue::attribute(11)).find(": 0..86400, or -1"),
+            std::string::npos);
 }
 
 TEST(CatalogueTest, PrintAndIndexLookup) {
