@@ -210,6 +210,19 @@ int OrvBase::startUpInit() {
   return 0;
 }
 
+int OrvBase::setUpWithoutPackage(const std::function<bool(OrvObjectDb&)>& fill) {
+  objectDb = new OrvObjectDb();
+  if (!objectDb->isGood()) return 2;
+  ruleDb = new OrvRuleDb(objectDb);
+  if (!ruleDb->isGood()) return 2;
+  if (!fill(*objectDb)) return 1;
+  if (!objectDb->getStrValByName("VKR_PKG_DIR", packageDir, 1)) return 2;
+  controller = new OrvRCVexa(objectDb, packageDir);
+  if (!controller->isGood()) return 2;
+  loadCaFunctionList();
+  return 0;
+}
+
 int OrvBase::fillObjectDb() {
   return controller->caGetVolumeStates(0) != 0 ? 0 : 2;
 }

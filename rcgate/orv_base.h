@@ -20,6 +20,7 @@
 #ifndef RCGATE_ORV_BASE_H_
 #define RCGATE_ORV_BASE_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -87,6 +88,13 @@ class OrvBase {
   // The stages of a dry run: stage 1 and 2 without consuming the FORCEFLAG
   // file (rcplan reports it instead).
   void setForceFlagCheck(int on) { forceFlagCheck = on; }
+
+  // A run without a package (rcplan --state): the object database and the
+  // rule table of stage 1; fill sets what the package configuration, the
+  // host and the site would (VKR_PKG_DIR and StatusCurrentDC among it) and
+  // may refuse; then the controller and the action table of stage 2.  Asks
+  // nothing outside the process.  0 set up, 1 fill refused, 2 failed.
+  int setUpWithoutPackage(const std::function<bool(OrvObjectDb&)>& fill);
 
  private:
   OrvObjectDb* objectDb;

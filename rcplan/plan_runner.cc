@@ -161,6 +161,31 @@ std::string PlanRunner::editListing(const std::string& listing, const Half& half
       });
 }
 
+namespace {
+const char kSystemPart[] = "Remote Copy System Information\nStatus: Started, Normal\n\n";
+}  // namespace
+
+std::string PlanRunner::groupListing(const Listed& half) {
+  std::string options;
+  for (const std::string& o : half.options) options += (options.empty() ? "" : ",") + o;
+  std::string out = std::string(kSystemPart) + "Group Information\n\n" +
+                    "Name,Target,Status,Role,Mode,Options\n" +
+                    lineOf({half.group, half.target, half.status, half.role, half.mode,
+                            options.empty() ? "-" : options}) +
+                    "\nLocalVV,ID,RemoteVV,ID,SyncStatus,LastSyncTime\n";
+  for (const char* n : {"0", "1"})
+    out += lineOf({half.group + ".vv" + n, n, "remote.vv" + std::string(n), n, half.volumeSync,
+                   "NA"}) + "\n";
+  return out;
+}
+
+std::string PlanRunner::linksListing(const std::string& target, const std::string& status) {
+  return std::string(kSystemPart) + "Link Information\n\n" +
+         "Target,Node,Address,Status,Options\n" +
+         lineOf({target, "0:3:1", "10.0.0.1", status, "-"}) + "\n" +
+         lineOf({target, "1:3:1", "10.0.0.2", status, "-"}) + "\n";
+}
+
 PlanRunner::Half* PlanRunner::halfOf(const std::string& array) {
   auto it = halves_.find(array);
   return it != halves_.end() && it->second.known ? &it->second : nullptr;

@@ -58,6 +58,19 @@ class PlanRunner : public OrvCommandRunner {
   // The group listing text edited to show half (exposed for the tests).
   static std::string editListing(const std::string& listing, const Half& half);
 
+  // A state typed in by hand stands for what discovery read: these build
+  // the listings the array client would have printed for it ("-csvtable"),
+  // to be handed to observed() before planning.
+  struct Listed {
+    std::string group, target, status, role, mode;
+    std::vector<std::string> options;  // '-' when empty
+    std::string volumeSync;            // of each of the group's two volumes
+  };
+  // "showrcopy groups GROUP -csvtable"
+  static std::string groupListing(const Listed& half);
+  // "showrcopy links -csvtable": two links to target, both in status.
+  static std::string linksListing(const std::string& target, const std::string& status);
+
  private:
   struct Answer {
     std::string output;

@@ -2,16 +2,19 @@
 
 #include <sstream>
 
+#include "foundation/logger.h"
 #include "foundation/orv_list.h"
 #include "foundation/program_info.h"
 #include "foundation/orv_string.h"
 #include "objectdb/orv_object.h"
 #include "objectdb/orv_object_db.h"
 #include "objectdb/orv_type.h"
+#include "rcgate/orv_base.h"
 #include "rcplan/config_check.h"
 #include "rcplan/dry_run.h"
 #include "rcplan/json_output.h"
 #include "rcplan/records_cli.h"
+#include "rcplan/state_plan.h"
 #include "records/decision_record.h"
 #include "rules/orv_rule_db.h"
 
@@ -60,7 +63,7 @@ int applyPair(OrvObjectDb& db, const std::string& pair, std::ostream& err) {
 
 void printUsage(std::ostream& os) {
   os << "Usage: rcplan --dump\n"
-        "       rcplan --state NAME=VALUE [NAME=VALUE ...]\n"
+        "       rcplan [--gate-exit] --state NAME=VALUE [NAME=VALUE ...]\n"
         "       rcplan [--gate-exit] [--json] --check PKG\n"
         "       rcplan [--gate-exit] [--json] PKG [--assume NAME=VALUE ...]\n"
         "       rcplan [--json] --history PKG [N]\n"
@@ -69,7 +72,9 @@ void printUsage(std::ostream& os) {
         "\n"
         "  --dump   print the condition list, the rule sets and the rule paths\n"
         "  --state  set the named objects and show the action the rule table chooses\n"
-        "           (values as the arrays report them, e.g. StatusRCLink=\"Not Started\")\n"
+        "           (values as the arrays report them, e.g. StatusRCLink=\"Not Started\"),\n"
+        "           then the verdict and the commands as for a dry run, on placeholder\n"
+        "           array, group and target names; no package, no array is asked\n"
         "  --check  check the whole configuration of package PKG on this node: every\n"
         "           finding on one line (Error: or Warning:); the arrays only queried\n"
         "  PKG      dry run of a start of package PKG on this node: read both arrays\n"
@@ -154,8 +159,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (cl.command.empty() && cl.operands.empty()) return usageError("no command given", err);
   if (cl.json && !cl.command.empty() && cl.command != "--check" && cl.command != "--history")
     return usageError("--json goes with a dry run, --check or --history", err);
-  if (cl.gateExit && !cl.command.empty() && cl.command != "--check")
-    return usageError("--gate-exit goes with a dry run or --check", err);
+  if (cl.gateExit && !cl.command.empty() && cl.command != "--check" && cl.command != "--state")
+    return usageError("--gate-exit goes with a dry run, --check or --state", err);
   const std::vector<std::string>& ops = cl.operands;
   if (cl.command == "--dump") {
     if (!ops.empty()) return usageError("--dump takes no arguments", err);
@@ -163,7 +168,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (cl.command == "--state") {
     if (ops.empty()) return usageError("--state needs at least one NAME=VALUE", err);
-    return runState(ops, out, err);
+    return runState(ops, cl.gateExit, out, err);
   }
   if (cl.command == "--check") {
     if (ops.size() != 1) return usageError("--check takes one package name", err);
@@ -193,39 +198,61 @@ int runDump(std::ostream& out) {
   return kExitDecided;
 }
 
-int runState(const std::vector<std::string>& pairs, std::ostream& out, std::ostream& err) {
-  OrvObjectDb objects;
-  for (const std::string& pair : pairs) {
-    if (!applyPair(objects, pair, err)) return kExitUsage;
+int runState(const std::vector<std::string>& pairs, bool gateExit, std::ostream& out,
+             std::ostream& err) {
+  OrvBase driver;
+  // The plan's log lines are collected, not printed.
+  Logger::getInstance()->setOutput(0);
+  bool refused = false;
+  const int setUp = driver.setUpWithoutPackage([&](OrvObjectDb& db) {
+    refused = !setPlaceholderState(db, pairs, err);
+    return !refused;
+  });
+  if (refused) return kExitUsage;
+  if (setUp != 0) {
+    err << "rcplan: the placeholder configuration could not be set up\n";
+    return kExitUsage;
   }
+  OrvRuleDb& rules = *driver.getRuleDb();
   // A state typed in by hand is easily incomplete: say what was left out.
   std::string missing;
   int inputs = 0;
-  {
-    OrvRuleDb reader(&objects);
-    for (const std::string& name : orvRuleTableObjects(reader)) {
-      ++inputs;
-      bool given = false;
-      for (const std::string& pair : pairs) given = given || pair.compare(0, name.size() + 1, name + "=") == 0;
-      if (!given) missing += " " + name;
-    }
+  for (const std::string& name : orvRuleTableObjects(rules)) {
+    ++inputs;
+    bool given = false;
+    for (const std::string& pair : pairs) given = given || pair.compare(0, name.size() + 1, name + "=") == 0;
+    if (!given) missing += " " + name;
   }
   if (!missing.empty() && pairs.size() * 2 < static_cast<size_t>(inputs))
     out << "Not given, so at their start values:" << missing << "\n";
-  OrvRuleDb rules(&objects);
   OrvString action;
   OrvList<OrvString> matched;
+  int code = kExitDecided;
+  GatePlan plan;
   if (!rules.evaluateAndGetAction(action, matched)) {
     out << "No rule matched";
     if (rules.hasError()) out << " (a condition could not be evaluated)";
     out << ".\n";
-    return kExitNoRule;
+    code = kExitNoRule;
+  } else {
+    out << "Action: " << action << "\n";
+    out << "Matched conditions:\n";
+    for (int i = 0; i < matched.numObjects(); ++i) out << matched[i]->data() << "\n";
+    // As the dry run: a name rcgate does not know leaves the fallback.
+    if (driver.findAction(action) == nullptr) {
+      out << "The action is not in rcgate's action table; rcgate would log:\n"
+          << kOrvManualIntervention << "\n";
+    } else {
+      driver.bindAction(action);
+    }
   }
-  out << "Action: " << action << "\n";
-  out << "Matched conditions:\n";
-  for (int i = 0; i < matched.numObjects(); ++i) out << matched[i]->data() << "\n";
-  out.flush();
-  return kExitDecided;
+  if (rules.hasError()) {
+    plan.gateExit = 2;  // rcgate stops at the decision
+  } else {
+    plan = planState(driver, out);
+  }
+  printPlan(plan, out);
+  return gateExit ? plan.gateExit : code;
 }
 
 }  // namespace rcplan

@@ -6,7 +6,9 @@
 //   rcplan --state NAME=VALUE ...    sets the named catalogue objects, then
 //                                    evaluates the table: the chosen action and
 //                                    the matched conditions ("position :
-//                                    condition"), or that no rule matched
+//                                    condition"), or that no rule matched; then
+//                                    the dry run's verdict and command plan, on
+//                                    placeholder names (rcplan/state_plan.h)
 //   rcplan --check PKG               every finding about the configuration of
 //                                    package PKG on this node, one per line
 //                                    (rcplan/config_check.h); exit 0 without
@@ -50,8 +52,10 @@ int runDump(std::ostream& out);
 
 // pairs are NAME=VALUE texts.  Every pair is checked before anything is
 // evaluated: an unknown object or a value outside the object's possible set
-// is reported on err and gives kExitUsage.
-int runState(const std::vector<std::string>& pairs, std::ostream& out, std::ostream& err);
+// is reported on err and gives kExitUsage.  gateExit: exit with rcgate's
+// code instead.
+int runState(const std::vector<std::string>& pairs, bool gateExit, std::ostream& out,
+             std::ostream& err);
 
 }  // namespace rcplan
 

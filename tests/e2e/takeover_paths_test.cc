@@ -35,6 +35,8 @@ struct GateRun {
   std::vector<std::string> changes;  // those of them that change a group
   bool allSucceeded = true;          // every command after the discovery did
   std::vector<std::string> leftovers;
+  nlohmann::json inputs;   // the rule inputs of the run's decision record
+  size_t outside = 0;      // array commands and attribute reads of the run
 };
 
 // argv: the program and its arguments, "PKG" standing for the package.
@@ -70,6 +72,9 @@ GateRun runState(const orv_actions::State& st, const std::vector<std::string>& a
     r.allSucceeded = r.allSucceeded && calls[k]->exitCode == 0;
   }
   r.leftovers = orv_actions::leftoversOf(sb, s);
+  const std::vector<std::string> records = orv_e2e::decisionEntries(sb, s);
+  if (!records.empty()) r.inputs = orv_e2e::decisionRecord(sb, s, records.back())["rule_inputs"];
+  r.outside = journal.entries.size() + orv_e2e::fakeCalls(sb, "tvgetpkgenv").size();
   if (getenv("TAKEOVER_PATHS_PRINT")) {
     printf("exit %d\n", r.result.exitCode);
     for (const std::string& m : r.msgs) printf("  msg %s\n", m.c_str());
@@ -552,6 +557,24 @@ TEST(TakeoverPaths, DryRunPlansWhatEachActionDoes) {
     std::vector<std::string> planned;
     for (const std::string& step : steps)
       if (step.compare(0, 11, "then waits ") != 0 && step != "none") planned.push_back(step);
+    // --state on the values rcgate decided on, without package or array:
+    // the dry run's verdict, findings and plan, the placeholders renamed.
+    std::vector<std::string> args = {rcplan, "--gate-exit", "--state",
+                                     std::string("RESYNC_WAIT_TIMEOUT=") +
+                                         (*a.state.resyncWait ? a.state.resyncWait : "1")};
+    for (const auto& in : gate.inputs.items())
+      if (in.value().is_string()) args.push_back(in.key() + "=" + in.value().get<std::string>());
+    GateRun typed = runState(a.state, args);
+    std::string said = typed.result.output;
+    for (std::string n : {"array-a vexaa", "array-b vexab", "group-a rcgora_a", "group-b rcgora_b",
+                          "target-a vexaa_tgt", "target-b vexab_tgt"})
+      for (size_t at, cut = n.find(' '); (at = said.find(n.substr(0, cut))) != std::string::npos;)
+        said.replace(at, cut, n.substr(cut + 1));
+    EXPECT_EQ(plan.result.exitCode, typed.result.exitCode) << said;
+    EXPECT_EQ(steps, linesBetween(said, "Commands rcgate would send, if each succeeds:", "\x01"));
+    EXPECT_EQ(findings(linesBetween(out, "rcgate would log:", "Commands rcgate would send"), ""),
+              findings(linesBetween(said, "rcgate would log:", "Commands rcgate would send"), ""));
+    EXPECT_EQ(0u, typed.outside);
     // The plan assumes every wait ends in time, as every command succeeds.
     for (const std::string& m : gate.msgs)
       if (m.find("timeout has occurred") != std::string::npos) gate.allSucceeded = false;

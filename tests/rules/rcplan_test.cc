@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -63,33 +64,65 @@ TEST(Rcplan, DumpPrintsTheThreeDumpsUnderTitles) {
   EXPECT_EQ("", run.err);
 }
 
-TEST(Rcplan, StatePrintsTheActionAndTheMatchedConditions) {
-  const RunResult run = rcplan(
-      "--state StatusReplicationMode=Async StatusLocalReplicationRole=Secondary "
-      "StatusRemoteReplicationRole=Primary 'StatusRCLink=Not Started' StatusForceFlag=yes "
-      "StatusRCVolumeGroup=Stopped StatusRCVGVirtualVolume=Stale");
-  EXPECT_EQ(0, run.exitCode) << run.err;
-  EXPECT_EQ(
-      "Action: ca_takeover_failover\n"
-      "Matched conditions:\n"
-      "2 : StatusReplicationMode = Async\n"
-      "3 : StatusLocalReplicationRole = Secondary\n"
-      "8 : StatusRemoteReplicationRole = Primary\n"
-      "11 : StatusRCLink = Not Started\n"
-      "14 : StatusForceFlag = yes\n"
-      "18 : StatusRCVolumeGroup = Stopped\n"
-      "20 : StatusRCVGVirtualVolume = Stale\n",
-      run.out);
+// The decision, then the verdict and the plan of the dry run, with the
+// action run against listings made from the state (placeholder names).
+TEST(Rcplan, StatePrintsTheActionTheMatchedConditionsAndThePlan) {
+  const char kPlaceholders[] =
+      "Array, group and target names are placeholders: this node on site A, local array array-a "
+      "(group group-a, target target-b), remote array array-b (group group-b, target target-a).\n";
+  const struct {
+    const char* args;
+    int exitCode;
+    std::string out;  // from "Action:" on, or from "Verdict:" on
+  } cases[] = {
+      {"--state StatusReplicationMode=Async StatusLocalReplicationRole=Secondary "
+       "StatusRemoteReplicationRole=Primary 'StatusRCLink=Not Started' StatusForceFlag=yes "
+       "StatusRCVolumeGroup=Stopped StatusRCVGVirtualVolume=Stale",
+       0,
+       "Action: ca_takeover_failover\nMatched conditions:\n2 : StatusReplicationMode = Async\n"
+       "3 : StatusLocalReplicationRole = Secondary\n8 : StatusRemoteReplicationRole = Primary\n"
+       "11 : StatusRCLink = Not Started\n14 : StatusForceFlag = yes\n"
+       "18 : StatusRCVolumeGroup = Stopped\n20 : StatusRCVGVirtualVolume = Stale\n" +
+           std::string(kPlaceholders) +
+           "Verdict: rcgate would exit 3: the package starts on this node\nrcgate would log:\n"
+           "Orvanta has detected a FORCEFLAG file.\nCommands rcgate would send, if each "
+           "succeeds:\narray-a: setrcopygroup failover -f -t target-b -waittask group-a\n"},
+      // On site B: the local half, listed again after its start, is Started,
+      // so a sync follows.
+      {"--gate-exit --state StatusReplicationMode=Periodic StatusLocalReplicationRole=Primary-Rev "
+       "StatusRCLink=Up StatusRCVolumeGroup=Stopped StatusAutoRecover=yes StatusCurrentDC=B",
+       0,
+       "Verdict: rcgate would exit 0: the package starts on this node\nCommands rcgate would "
+       "send, if each succeeds:\narray-b: startrcopygroup -t target-a group-b\n"
+       "array-b: syncrcopy -t target-a group-b\n"},
+      // A half whose role is UNKNOWN is not listed, as an array that did not
+      // answer: the asynchronous stop, reverse and start ends after the stop.
+      {"--gate-exit --state StatusReplicationMode=Async StatusLocalReplicationRole=Secondary "
+       "StatusRCLink=Up ApplicationStartup=resyncwait StatusRCVolumeGroup=Started "
+       "StatusRCVGVirtualVolume=Synced",
+       2,
+       "Verdict: rcgate would exit 2: not on this node; the cluster manager may try another\n"
+       "rcgate would log:\nrcplan: no listing of this half: its role is UNKNOWN in the state "
+       "given\nError: RC VG status failed [group-b] at [array-b] \nUnable to get the remote "
+       "state of the Volume Group\nCommands rcgate would send, if each succeeds:\n"
+       "array-b: stoprcopygroup -f -t target-a group-b\n"},
+  };
+  for (const auto& c : cases) {
+    const RunResult run = rcplan(c.args);
+    EXPECT_EQ(c.exitCode, run.exitCode) << run.err;
+    EXPECT_EQ(c.out, run.out.substr(std::min(run.out.size(), run.out.find(c.out.substr(0, 7)))));
+  }
 }
 
 TEST(Rcplan, StateWithoutMatchingRuleSaysSo) {
   const RunResult run = rcplan("--state StatusReplicationMode=Sync StatusLocalReplicationRole=Primary");
   EXPECT_EQ(1, run.exitCode);
-  EXPECT_EQ("Not given, so at their start values: StatusRemoteReplicationRole StatusRCLink "
-            "StatusFailsafeMode StatusForceFlag AUTO_NONCURDATA StatusRCVolumeGroup "
-            "StatusRCVGVirtualVolume StatusFastFailbackOk ApplicationStartup StatusAutoRecover\n"
-            "No rule matched.\n",
-            run.out);
+  EXPECT_EQ(0u, run.out.find(
+                    "Not given, so at their start values: StatusRemoteReplicationRole StatusRCLink "
+                    "StatusFailsafeMode StatusForceFlag AUTO_NONCURDATA StatusRCVolumeGroup "
+                    "StatusRCVGVirtualVolume StatusFastFailbackOk ApplicationStartup "
+                    "StatusAutoRecover\nNo rule matched.\n"))
+      << run.out;
 }
 
 // RPO_THRESHOLD takes minutes up to 2^31-1, as its possible set says.
@@ -97,7 +130,7 @@ TEST(Rcplan, StateTakesTheWholeRpoThresholdRange) {
   for (const char* minutes : {"0", "3600", "2147483647"}) {
     const RunResult run = rcplan(std::string("--state RPO_THRESHOLD=") + minutes);
     EXPECT_EQ(1, run.exitCode) << minutes << ": " << run.err;
-    EXPECT_EQ(run.out.substr(run.out.find('\n') + 1), "No rule matched.\n") << minutes;
+    EXPECT_EQ(run.out.find("\nNo rule matched.\n"), run.out.find('\n')) << minutes;
   }
 }
 
@@ -123,6 +156,8 @@ TEST(Rcplan, RefusesBadInvocationsWithExitTwo) {
       {"--state StatusActionFunction=ca_takeover_nop",
        "object 'StatusActionFunction' is of type action and cannot be set from text"},
       {"--state StatusReplicationMode=Sync COMMON=x", "object 'COMMON' is of type tag"},
+      {"--state VKR_PKG_DIR=/etc", "object 'VKR_PKG_DIR' is part of the placeholder configuration"},
+      {"--state StatusCurrentDC=a", "object 'StatusCurrentDC' takes A or B, not 'a'"},
   };
   for (const auto& c : cases) {
     const RunResult run = rcplan(c.args);
