@@ -40,6 +40,9 @@ class OrvObjectDb {
   int numberOfElements() const { return objects_.numObjects(); }
   // Copy of the object at position i (0 <= i < numberOfElements()).
   OrvObject operator[](int i) const;
+  // The stored object at position i (0 <= i < numberOfElements()); a walk
+  // over i in order costs one step each.
+  OrvObject* objectAt(int i) const { return &objects_[i]->data(); }
 
   int getObjectByName(const OrvString& name, OrvObject*& obj, int report = 1) const;
   int getIndexByObjectName(const OrvString& name, int& idx, int report = 1) const;

@@ -118,9 +118,9 @@ json configuration(OrvObjectDb& db) {
   if (!db.getObjectByName("PackageName", package, 0) || !package->findResourceGroup(context))
     return out;
   for (int i = 0; i < db.numberOfElements(); ++i) {
-    const OrvString name = db[i].getObjectName();
-    OrvObject* object = nullptr;
-    if (name == "PackageName" || !db.getObjectByName(name, object, 0)) continue;
+    OrvObject* object = db.objectAt(i);
+    const OrvString& name = object->getObjectName();
+    if (name == "PackageName") continue;
     const OrvValueSet* set = object->getValueSetByContext(context);
     if (set == nullptr || set->getValue() == nullptr) continue;
     const std::string attribute =

@@ -70,30 +70,40 @@ OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
   parse(text, memo);
 }
 
-// The rule text is split by the rules of OrvString::strTok (leading
-// delimiters skipped, empty tokens never returned), on plain characters so
-// that a table of a thousand rules builds quickly.
-void OrvRule::parse(const char* text, OrvConditionMemo* memo) {
+namespace {
+
+// Splits a rule text by the rules of OrvString::strTok (leading delimiters
+// skipped, empty tokens never returned), on plain characters so that a
+// table of a thousand rules builds quickly: onPiece gets each trimmed
+// condition text (in scratch), target the trimmed part after the ':'.
+template <class OnPiece>
+void splitRule(const char* text, std::string& scratch, Span& target, OnPiece onPiece) {
   const char* pos = text != nullptr ? text : "";
   const char* const end = pos + std::strlen(pos);
   Span conditionPart = {end, end};
-  Span target = {end, end};
+  target = {end, end};
   if (nextToken(pos, end, ':', conditionPart)) nextToken(pos, end, ';', target);
 
   trim(conditionPart);
   const char* at = conditionPart.begin;
   Span piece;
-  // One buffer for the pieces of every rule of a table.
-  std::string own;
-  std::string& pieceText = memo != nullptr ? memo->scratch : own;
   while (nextToken(at, conditionPart.end, ',', piece)) {
     trim(piece);
     if (piece.begin == piece.end) continue;
-    pieceText.assign(piece.begin, piece.end);
-    conditions_.insertAtBack(entryFor(pieceText, memo));
+    scratch.assign(piece.begin, piece.end);
+    onPiece(scratch);
   }
-
   trim(target);
+}
+
+}  // namespace
+
+void OrvRule::parse(const char* text, OrvConditionMemo* memo) {
+  // One buffer for the pieces of every rule of a table.
+  std::string own;
+  Span target;
+  splitRule(text, memo != nullptr ? memo->scratch : own, target,
+            [&](const std::string& piece) { conditions_.insertAtBack(entryFor(piece, memo)); });
   if (target.begin < target.end && *target.begin == '%') {
     terminal_ = 0;
     ++target.begin;
@@ -101,25 +111,41 @@ void OrvRule::parse(const char* text, OrvConditionMemo* memo) {
   target_.setValue(target.begin, static_cast<size_t>(target.end - target.begin));
 }
 
+void OrvRule::registerConditions(OrvObjectDb* db, OrvList<OrvCondition>* conditionList,
+                                 const char* text, OrvConditionMemo* memo) {
+  std::string own;
+  Span target;
+  int error = 0;
+  splitRule(text, memo != nullptr ? memo->scratch : own, target, [&](const std::string& piece) {
+    conditionEntry(db, conditionList, piece, memo, error);
+  });
+}
+
 OrvCondition* OrvRule::entryFor(const std::string& conditionText, OrvConditionMemo* memo) {
+  return conditionEntry(db_, conditionList_, conditionText, memo, error_);
+}
+
+OrvCondition* OrvRule::conditionEntry(OrvObjectDb* db, OrvList<OrvCondition>* conditionList,
+                                      const std::string& conditionText, OrvConditionMemo* memo,
+                                      int& error) {
   if (memo != nullptr) {
     auto known = memo->entries.find(conditionText);
     if (known != memo->entries.end()) return known->second;
   }
-  OrvCondition condition(db_, conditionText.c_str(), memo != nullptr ? memo->names : nullptr);
-  if (conditionList_ == nullptr) {
-    error_ = 1;
+  OrvCondition condition(db, conditionText.c_str(), memo != nullptr ? memo->names : nullptr);
+  if (conditionList == nullptr) {
+    error = 1;
     throw OrvException(kConditionMissing);
   }
   int position = -1;
-  if (!conditionList_->search(condition, position)) {
-    conditionList_->insertAtBack(condition, position);
+  if (!conditionList->search(condition, position)) {
+    conditionList->insertAtBack(condition, position);
   }
   OrvListNode<OrvCondition>* entry =
-      position >= 0 && position < conditionList_->numObjects() ? (*conditionList_)[position]
-                                                                : nullptr;
+      position >= 0 && position < conditionList->numObjects() ? (*conditionList)[position]
+                                                               : nullptr;
   if (entry == nullptr) {
-    error_ = 1;
+    error = 1;
     throw OrvException(kConditionMissing);
   }
   if (memo != nullptr && condition.getObjectIndex() != -1) {

@@ -73,6 +73,11 @@ class OrvRule {
   // every position p of the trace, in order.
   int evaluateAndGetAction(OrvString& action, OrvList<OrvString>& matched);
 
+  // Appends the conditions of text to conditionList, as parsing a rule of
+  // text would, without making the rule.
+  static void registerConditions(OrvObjectDb* db, OrvList<OrvCondition>* conditionList,
+                                 const char* text, OrvConditionMemo* memo);
+
   int hasError() const { return error_; }
   int isTerminal() const { return terminal_; }
   // The action name, or the referenced rule-set name without '%'.
@@ -99,6 +104,9 @@ class OrvRule {
   void parse(const char* text, OrvConditionMemo* memo);
   // The entry equal to what conditionText parses to, appended when new.
   OrvCondition* entryFor(const std::string& conditionText, OrvConditionMemo* memo);
+  static OrvCondition* conditionEntry(OrvObjectDb* db, OrvList<OrvCondition>* conditionList,
+                                      const std::string& conditionText, OrvConditionMemo* memo,
+                                      int& error);
 
   OrvList<OrvCondition*> conditions_;
   int terminal_;
@@ -118,8 +126,9 @@ class OrvRuleFunction {
   // An empty rule set called name.
   OrvRuleFunction(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
                   OrvList<OrvCondition>* conditionList, const OrvString& name);
-  OrvRuleFunction(const OrvRuleFunction& other) = default;
-  OrvRuleFunction& operator=(const OrvRuleFunction& other) = default;
+  // A copy holds the rules themselves, the deferred ones made first.
+  OrvRuleFunction(const OrvRuleFunction& other);
+  OrvRuleFunction& operator=(const OrvRuleFunction& other);
   ~OrvRuleFunction() = default;
 
   // Appends a copy of rule.
@@ -130,9 +139,18 @@ class OrvRuleFunction {
   // Appends a copy of every rule of other, a set reference renamed by
   // rename (the same as parsing each text with its reference renamed).
   void insertRenamedCopies(const OrvRuleFunction& other, OrvString (*rename)(const OrvString&));
+
+  // The same two, carried out when the rules are first needed (evaluated,
+  // listed, printed or added to); texts, memo and other must outlive the
+  // set.  A decision visits a handful of a table's sets: the others are
+  // never made.  Conditions must then be in the condition list already
+  // (OrvRule::registerConditions), so that its order is what it would be.
+  void deferRuleTexts(const char* const* texts, int first, int count, OrvConditionMemo* memo);
+  void deferRenamedCopies(const OrvRuleFunction* other, OrvString (*rename)(const OrvString&));
+
   OrvString getSubRuleName() const { return name_; }
   const OrvString& getName() const { return name_; }
-  const OrvList<OrvRule>& getRules() const { return rules_; }
+  const OrvList<OrvRule>& getRules() const;
 
   // First match over the rules in insertion order.
   int evaluateAndGetAction(OrvString& action, OrvString& trace);
@@ -143,11 +161,22 @@ class OrvRuleFunction {
   void printRuleOut(const OrvString& prefix, std::ostream& os) const;
 
  private:
+  // Makes the deferred rules, once.
+  void build() const;
+
   OrvString name_;
-  OrvList<OrvRule> rules_;
+  mutable OrvList<OrvRule> rules_;
   OrvObjectDb* db_;
   OrvList<OrvRuleFunction>* ruleSets_;
   OrvList<OrvCondition>* conditionList_;
+  // Deferred rules: texts_[first_ .. first_+count_-1] parsed with memo_,
+  // or copies of from_ renamed by rename_.
+  mutable const char* const* texts_ = nullptr;
+  int first_ = 0;
+  int count_ = 0;
+  OrvConditionMemo* memo_ = nullptr;
+  mutable const OrvRuleFunction* from_ = nullptr;
+  OrvString (*rename_)(const OrvString&) = nullptr;
 };
 
 // "SubRuleSet " followed by the name.

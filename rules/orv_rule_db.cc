@@ -7,9 +7,9 @@
 
 using orv_rule_table::OrvRuleTableSet;
 
-OrvRuleDb::OrvRuleDb(OrvObjectDb* db) : good_(0), db_(db), error_(0) {
-  const OrvObjectNameIndex names(db_);
-  memo_.names = &names;
+OrvRuleDb::OrvRuleDb(OrvObjectDb* db)
+    : names_(std::make_unique<OrvObjectNameIndex>(db)), good_(0), db_(db), error_(0) {
+  memo_.names = names_.get();
   for (int i = 0; i < orv_rule_table::kTopLevelRuleCount; ++i) {
     OrvRule rule(db_, &ruleSets_, &conditionList_, orv_rule_table::kTopLevelRuleTexts[i], &memo_);
     rules_.insertAtBack(rule);
@@ -24,15 +24,12 @@ OrvRuleDb::OrvRuleDb(OrvObjectDb* db) : good_(0), db_(db), error_(0) {
     addRuleSet(set.name, orv_rule_table::kPeriodicRuleTexts, set.first, set.count);
   }
   // The async-mode family is the sync-mode one with its set references
-  // renamed: its rules are copied, not parsed again.
+  // renamed: its rules are copies, and bring no condition of their own.
   for (const OrvRuleFunction* sync : syncSets) {
     OrvRuleFunction& set = ruleSets_.emplaceBack(
         db_, &ruleSets_, &conditionList_, orv_rule_table::asyncRuleSetName(sync->getName()));
-    set.insertRenamedCopies(*sync, &orv_rule_table::asyncRuleSetName);
+    set.deferRenamedCopies(sync, &orv_rule_table::asyncRuleSetName);
   }
-  memo_.entries.clear();
-  memo_.scratch = std::string();
-  memo_.names = nullptr;
   good_ = 1;
 }
 
@@ -44,9 +41,12 @@ OrvRuleDb::~OrvRuleDb() {
 
 OrvRuleFunction& OrvRuleDb::addRuleSet(const OrvString& name, const char* const* texts,
                                         int first, int count) {
-  // The set is filled where it is kept: no rule is copied.
   OrvRuleFunction& ruleSet = ruleSets_.emplaceBack(db_, &ruleSets_, &conditionList_, name);
-  for (int i = first; i < first + count; ++i) ruleSet.insertRuleText(texts[i], &memo_);
+  // The conditions take their places in the list now, in table order; the
+  // rules are made when the set is first needed.
+  for (int i = first; i < first + count; ++i)
+    OrvRule::registerConditions(db_, &conditionList_, texts[i], &memo_);
+  ruleSet.deferRuleTexts(texts, first, count, &memo_);
   return ruleSet;
 }
 

@@ -2,7 +2,9 @@
 // rule table (rule_table.h).
 //
 // Owns the top-level rules, every rule set and the list of distinct
-// conditions they share.  Rules and rule sets point into these lists, so a
+// conditions they share.  The condition list is complete from the start; a
+// rule set makes its rules when it is first needed (OrvRuleFunction), so a
+// decision builds only the sets it visits.  Rules and rule sets point into these lists, so a
 // rule database is never copied or moved: create it with new, delete it when
 // done.  The table gives 3 top-level rules, 181 rule sets holding 911 rules
 // and 37 distinct conditions.
@@ -16,6 +18,7 @@
 #ifndef RULES_ORV_RULE_DB_H_
 #define RULES_ORV_RULE_DB_H_
 
+#include <memory>
 #include <ostream>
 
 #include "foundation/orv_list.h"
@@ -24,6 +27,7 @@
 #include "rules/orv_rule.h"
 
 class OrvObjectDb;
+class OrvObjectNameIndex;
 
 class OrvRuleDb {
  public:
@@ -60,7 +64,10 @@ class OrvRuleDb {
   OrvRuleFunction& addRuleSet(const OrvString& name, const char* const* texts, int first,
                               int count);
 
-  OrvConditionMemo memo_;  // used while the table is built
+  // Kept for the rule sets made when first needed: they parse as the
+  // whole table was parsed at construction.
+  std::unique_ptr<OrvObjectNameIndex> names_;
+  OrvConditionMemo memo_;
   int good_;
   OrvList<OrvRule> rules_;
   OrvList<OrvRuleFunction> ruleSets_;
