@@ -21,8 +21,8 @@ struct Span {
 bool nextToken(const char*& pos, const char* end, char delim, Span& token) {
   while (pos < end && *pos == delim) ++pos;
   if (pos >= end) return false;
-  const char* stop = pos;
-  while (stop < end && *stop != delim) ++stop;
+  const void* found = std::memchr(pos, delim, static_cast<size_t>(end - pos));
+  const char* stop = found != nullptr ? static_cast<const char*>(found) : end;
   token.begin = pos;
   token.end = stop;
   pos = stop < end ? stop + 1 : end;
