@@ -179,9 +179,10 @@ int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitSta
     return 0;
   }
   // As the shell's ">" did: the file holds this command's output only.
-  orv_temp::reset(fd);
+  orv_temp::rewind(fd);
   OrvTimedCommand::Result r;
   int started = OrvTimedCommand::runInto(run.line.getValue(), commandTimeout_, fd, &r);
+  if (!orv_temp::endHere(fd)) orv_temp::reset(fd);
   std::string output;
   if (stand != nullptr && started) orv_temp::readAll(fd, output);
   if (own) close(fd);

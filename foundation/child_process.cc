@@ -50,7 +50,11 @@ class ChildSignalDefault {
     savedOk_ = sigaction(SIGCHLD, &dfl, &saved_) == 0;
   }
   ~ChildSignalDefault() {
-    if (savedOk_) sigaction(SIGCHLD, &saved_, nullptr);
+    // A plain default (the usual case) is what it was: nothing to put back.
+    const int flags = SA_NOCLDSTOP | SA_NOCLDWAIT | SA_SIGINFO | SA_ONSTACK | SA_RESTART |
+                      SA_NODEFER | SA_RESETHAND;
+    if (savedOk_ && (saved_.sa_handler != SIG_DFL || (saved_.sa_flags & flags) != 0))
+      sigaction(SIGCHLD, &saved_, nullptr);
   }
 
  private:

@@ -1,6 +1,7 @@
 #include "foundation/temp_files.h"
 
 #include <errno.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
@@ -27,6 +28,15 @@ int descriptorOf(const std::string& path) {
 }
 
 bool reset(int fd) { return ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0; }
+
+bool rewind(int fd) { return lseek(fd, 0, SEEK_SET) == 0; }
+
+bool endHere(int fd) {
+  const off_t at = lseek(fd, 0, SEEK_CUR);
+  struct stat st;
+  if (at < 0 || fstat(fd, &st) != 0) return false;
+  return st.st_size <= at || ftruncate(fd, at) == 0;
+}
 
 bool readAll(int fd, std::string& content) {
   content.clear();

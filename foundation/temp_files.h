@@ -21,6 +21,12 @@ void keep(const std::string& path, int fd);
 int descriptorOf(const std::string& path);
 // Empties the file (truncated, offset 0) for the next command's output.
 bool reset(int fd);
+// The cheaper pair for a command's output: rewind() before it, endHere()
+// after it cuts what an earlier, longer output left beyond the offset.
+// Shortening a file is a costly metadata change; a file that only grows
+// or keeps its length needs none.
+bool rewind(int fd);
+bool endHere(int fd);
 // The whole content, read from offset 0 without moving the offset.
 bool readAll(int fd, std::string& content);
 // Appends text.

@@ -100,7 +100,13 @@ Result take(const std::string& package, long& holder, std::string& why) {
   }
   // Kept open, and so locked, until the process ends.
   const std::string pid = std::to_string(static_cast<long>(getpid())) + "\n";
-  if (ftruncate(fd, 0) != 0 || pwrite(fd, pid.data(), pid.size(), 0) < 0) {
+  // Written over the last holder's number, then cut to it: shortening a
+  // file costs the file system far more than writing a few bytes.
+  struct stat now;
+  const bool written = pwrite(fd, pid.data(), pid.size(), 0) == static_cast<ssize_t>(pid.size());
+  if (!written || fstat(fd, &now) != 0 ||
+      (now.st_size > static_cast<off_t>(pid.size()) &&
+       ftruncate(fd, static_cast<off_t>(pid.size())) != 0)) {
     // The lock holds all the same; only the refusal's pid would be missing.
   }
   return kHeld;
