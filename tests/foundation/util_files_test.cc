@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/temp_files.h"
 #include "foundation/util.h"
 #include "test_support.h"
 
@@ -76,6 +77,28 @@ TEST_F(OrvUtilFiles, CreateTempFileFailures) {
   EXPECT_NE(out.find("Error: Could not generate a temporary file name [" + blocker + "/pXXXXXX]"),
             std::string::npos)
       << out;
+}
+
+// One output file serves a run's commands: after each, it holds that
+// command's output only, whether it is longer or shorter than the last.
+TEST_F(OrvUtilFiles, ReusedOutputFileHoldsTheLastOutputOnly) {
+  TempDir dir;
+  orv_test::freshLogger(false);
+  OrvString path;
+  ASSERT_EQ(OrvUtil::createTempFile(OrvString(dir.file("run").c_str()), OrvString("orv"), path), 1);
+  const int fd = orv_temp::descriptorOf(path.getValue());
+  ASSERT_GE(fd, 0);
+  for (const std::string output :
+       {"Remote Copy System Information\nline two\n", "short\n", "short\n", "",
+        "an output longer than every one before it\n", "x"}) {
+    ASSERT_TRUE(orv_temp::rewind(fd));
+    ASSERT_TRUE(orv_temp::writeAll(fd, output));
+    ASSERT_TRUE(orv_temp::endHere(fd));
+    std::string content;
+    ASSERT_TRUE(orv_temp::readAll(fd, content));
+    EXPECT_EQ(content, output);
+  }
+  OrvUtil::OrvUnlink(path.getValue());
 }
 
 TEST_F(OrvUtilFiles, CreateDirCreatesEveryMissingParent) {
