@@ -221,7 +221,8 @@ int runState(const std::vector<std::string>& pairs, bool gateExit, std::ostream&
     ++inputs;
     bool given = false;
     for (const std::string& pair : pairs) given = given || pair.compare(0, name.size() + 1, name + "=") == 0;
-    if (!given) missing += " " + name;
+    // Not given, the start-up mode is derived as rcgate derives it.
+    if (!given && name != kStartupMode) missing += " " + name;
   }
   if (!missing.empty() && pairs.size() * 2 < static_cast<size_t>(inputs))
     out << "Not given, so at their start values:" << missing << "\n";

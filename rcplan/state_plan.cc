@@ -64,6 +64,13 @@ void seedHalf(PlanRunner& runner, OrvObjectDb& db, const OrvString& array, const
 
 }  // namespace
 
+bool givesStartupMode(const std::vector<std::string>& pairs) {
+  const std::string prefix = std::string(kStartupMode) + "=";
+  for (const std::string& pair : pairs)
+    if (pair.compare(0, prefix.size(), prefix) == 0) return true;
+  return false;
+}
+
 bool setPlaceholderState(OrvObjectDb& db, const std::vector<std::string>& pairs,
                          std::ostream& err) {
   for (const auto& p : kPlaceholders)
@@ -79,6 +86,9 @@ bool setPlaceholderState(OrvObjectDb& db, const std::vector<std::string>& pairs,
     }
     if (!applyPair(db, pair, err)) return false;
   }
+  // rcgate derives the start-up mode from RESYNC_WAIT_TIMEOUT at every
+  // start; so does this, unless the mode itself is given.
+  if (!givesStartupMode(pairs) && !db.setApplicationStartup()) return false;
   const std::string site = textOf(db, "StatusCurrentDC");
   if (site != "A" && site != "B") {
     err << "rcplan: object 'StatusCurrentDC' takes A or B, not '" << site << "'\n";

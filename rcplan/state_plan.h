@@ -26,9 +26,15 @@ class OrvObjectDb;
 
 namespace rcplan {
 
-// Sets the placeholder configuration, then the pairs (applyPair).  A pair
-// that names a placeholder attribute, a site other than A or B, or that
-// applyPair refuses is explained on err and gives false.
+// The start-up mode's object; a state that does not give it gets the mode
+// rcgate derives from RESYNC_WAIT_TIMEOUT.
+constexpr char kStartupMode[] = "ApplicationStartup";
+bool givesStartupMode(const std::vector<std::string>& pairs);
+
+// Sets the placeholder configuration, then the pairs (applyPair), then the
+// start-up mode when no pair gives it.  A pair that names a placeholder
+// attribute, a site other than A or B, or that applyPair refuses is
+// explained on err and gives false.
 bool setPlaceholderState(OrvObjectDb& db, const std::vector<std::string>& pairs,
                          std::ostream& err);
 

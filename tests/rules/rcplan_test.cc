@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -120,9 +122,25 @@ TEST(Rcplan, StateWithoutMatchingRuleSaysSo) {
   EXPECT_EQ(0u, run.out.find(
                     "Not given, so at their start values: StatusRemoteReplicationRole StatusRCLink "
                     "StatusFailsafeMode StatusForceFlag AUTO_NONCURDATA StatusRCVolumeGroup "
-                    "StatusRCVGVirtualVolume StatusFastFailbackOk ApplicationStartup "
-                    "StatusAutoRecover\nNo rule matched.\n"))
+                    "StatusRCVGVirtualVolume StatusFastFailbackOk StatusAutoRecover\n"
+                    "No rule matched.\n"))
       << run.out;
+}
+
+// As at a start, the start-up mode follows RESYNC_WAIT_TIMEOUT unless given.
+TEST(Rcplan, StateDerivesTheStartupModeAsAStartDoes) {
+  const std::string state =
+      "--state StatusReplicationMode=Sync StatusLocalReplicationRole=Secondary "
+      "StatusRemoteReplicationRole=Primary StatusRCLink=Up StatusRCVolumeGroup=Started "
+      "StatusRCVGVirtualVolume=Synced";
+  for (const auto& c : std::vector<std::pair<std::string, std::string>>{
+           {"", "resyncwait"},
+           {" RESYNC_WAIT_TIMEOUT=0", "fastfailback"},
+           {" RESYNC_WAIT_TIMEOUT=0 ApplicationStartup=resyncwait", "resyncwait"}}) {
+    const RunResult run = rcplan(state + c.first);
+    EXPECT_NE(run.out.find(" : ApplicationStartup = " + c.second + "\n"), std::string::npos)
+        << c.first << "\n" << run.out;
+  }
 }
 
 // RPO_THRESHOLD takes minutes up to 2^31-1, as its possible set says.
