@@ -182,7 +182,12 @@ int OrvVexaUtil::runOnArray(CommandRun& run, OrvString& outputFile, int* exitSta
   orv_temp::rewind(fd);
   OrvTimedCommand::Result r;
   int started = OrvTimedCommand::runInto(run.line.getValue(), commandTimeout_, fd, &r);
-  if (!orv_temp::endHere(fd)) orv_temp::reset(fd);
+  if (!orv_temp::endHere(fd)) {
+    // Nothing of an earlier output may pass for this command's.
+    logger_->log("Error: Output file [%s] could not be cut to the command's output: %s",
+                 outputFile.getValue(), strerror(errno));
+    orv_temp::reset(fd);
+  }
   std::string output;
   if (stand != nullptr && started) orv_temp::readAll(fd, output);
   if (own) close(fd);

@@ -104,6 +104,12 @@ int OrvObjectDb::getStrValByName(const OrvString& name, OrvString& out, int repo
   return 0;
 }
 
+std::string OrvObjectDb::textOf(const char* name) const {
+  OrvString value;
+  if (!getStrValByName(name, value, 0)) return "";
+  return value.getValue();
+}
+
 int OrvObjectDb::setIntValByName(const OrvString& name, int v) {
   OrvObject* obj = nullptr;
   if (!getObjectByName(name, obj, 1)) return 0;

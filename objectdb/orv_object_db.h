@@ -18,6 +18,7 @@
 #define OBJECTDB_ORV_OBJECT_DB_H_
 
 #include <ostream>
+#include <string>
 
 #include "foundation/logger.h"
 #include "foundation/orv_list.h"
@@ -59,6 +60,8 @@ class OrvObjectDb {
   // was.  1 when out is then non-empty, else out := '' and 0 (with "Error:
   // Object Name [%s] value not set." when report).
   int getStrValByName(const OrvString& name, OrvString& out, int report = 1) const;
+  // The same text, '' when unset or not a string object; never a message.
+  std::string textOf(const char* name) const;
   // Validated writes; a refusal logs "Error: Cannot set value for object
   // name [%s]".  A refused text leaves the object without a value.
   int setIntValByName(const OrvString& name, int v);

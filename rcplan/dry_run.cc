@@ -22,12 +22,6 @@ namespace rcplan {
 
 namespace {
 
-std::string textOf(OrvObjectDb& db, const char* name) {
-  OrvString value;
-  if (!db.getStrValByName(name, value, 0)) return "";
-  return value.getValue();
-}
-
 // The narrative of the array commands: the plan lists the commands.
 bool narratesCommand(const std::string& text) {
   for (const char* head : {"Executing ", "Task information extraction command is",
@@ -79,7 +73,7 @@ void printPlan(const GatePlan& plan, std::ostream& out) {
 }
 
 std::string forceFlagPath(OrvObjectDb& db) {
-  std::string path = textOf(db, "VKR_PKG_DIR");
+  std::string path = db.textOf("VKR_PKG_DIR");
   if (path.empty()) return "";
   // The same doubled '/' as the start-up's own path: one file either way.
   if (path.back() != '/') path += '/';
@@ -88,7 +82,7 @@ std::string forceFlagPath(OrvObjectDb& db) {
 
 int peekForceFlag(OrvObjectDb& db, orv_force::Outcome& seen) {
   // The same rule as the start's, on the same file: rcplan and rcgate agree.
-  seen = orv_force::inspect(textOf(db, "VKR_PKG_DIR"), false);
+  seen = orv_force::inspect(db.textOf("VKR_PKG_DIR"), false);
   const orv_force::State state = seen.state;
   if (!db.setStrValByName("StatusForceFlag", state == orv_force::kCounts ? "yes" : "no")) return -1;
   return state == orv_force::kCounts ? 1 : state == orv_force::kIgnored ? 2 : 0;
@@ -124,8 +118,8 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
   const std::string flagPath = forceFlagPath(db);
   orv_force::Outcome flagSeen;
   const int flag = peekForceFlag(db, flagSeen);
-  plan.node = textOf(db, "LocalHostName");
-  plan.site = textOf(db, "StatusCurrentDC");
+  plan.node = db.textOf("LocalHostName");
+  plan.site = db.textOf("StatusCurrentDC");
   plan.forceFlag = flag;
   if (flag < 0) {
     out << "rcplan: could not record the force flag.\n";
@@ -143,7 +137,7 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
   std::vector<std::string> assumedLines;
   for (const std::string& pair : assumed) {
     const std::string name = pair.substr(0, pair.find('='));
-    const std::string read = textOf(db, name.c_str());
+    const std::string read = db.textOf(name.c_str());
     if (!applyPair(db, pair, err)) {
       plan.gateExit = -1;  // no verdict: the question itself was wrong
       return kExitUsage;
@@ -151,8 +145,8 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
     assumedLines.push_back(pair + " (read: " + (read.empty() ? "nothing" : read) + ")");
   }
 
-  out << "\nDry run of package " << package << " on " << textOf(db, "LocalHostName")
-      << " (site " << textOf(db, "StatusCurrentDC") << "): no action is run.\n";
+  out << "\nDry run of package " << package << " on " << db.textOf("LocalHostName")
+      << " (site " << db.textOf("StatusCurrentDC") << "): no action is run.\n";
   if (flag == 1) {
     out << "FORCEFLAG file: present (" << flagPath << "), left in place; "
         << "the next rcgate start consumes it.\n";
@@ -165,7 +159,7 @@ int planStart(const std::string& package, const std::vector<std::string>& assume
   for (const std::string& line : assumedLines) out << "Assumed: " << line << "\n";
   plan.assumed = assumedLines;
   for (const std::string& name : orvRuleTableObjects(*driver.getRuleDb()))
-    plan.state.push_back({name, textOf(db, name.c_str())});
+    plan.state.push_back({name, db.textOf(name.c_str())});
 
   OrvString action;
   OrvList<OrvString> matched;

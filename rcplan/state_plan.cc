@@ -24,12 +24,6 @@ const char* const kPlaceholders[][2] = {
     {"StatusCurrentDC", "A"},
 };
 
-std::string textOf(OrvObjectDb& db, const char* name) {
-  OrvString value;
-  if (!db.getStrValByName(name, value, 0)) return "";
-  return value.getValue();
-}
-
 bool isUnknown(const std::string& value) { return strcasecmp(value.c_str(), "UNKNOWN") == 0; }
 
 // Hands runner what discovery would have read of one half.
@@ -38,7 +32,7 @@ void seedHalf(PlanRunner& runner, OrvObjectDb& db, const OrvString& array, const
   OrvString text;
   OrvVexaUtil::cliCommandText(cliShowRcopyGroup, 1, group, target, text, nullptr);
   PlanRunner::Listed half;
-  half.role = textOf(db, roleObject);
+  half.role = db.textOf(roleObject);
   if (isUnknown(half.role)) {
     runner.observed(array.getValue(), text.getValue(),
                     "rcplan: no listing of this half: its role is UNKNOWN in the state given", 1);
@@ -46,15 +40,15 @@ void seedHalf(PlanRunner& runner, OrvObjectDb& db, const OrvString& array, const
   }
   half.group = group.getValue();
   half.target = target.getValue();
-  half.status = textOf(db, "StatusRCVolumeGroup");
-  half.mode = textOf(db, "StatusReplicationMode");
-  half.volumeSync = textOf(db, "StatusRCVGVirtualVolume");
-  if (textOf(db, "StatusFailsafeMode") == "fail_wrt_on_err")
+  half.status = db.textOf("StatusRCVolumeGroup");
+  half.mode = db.textOf("StatusReplicationMode");
+  half.volumeSync = db.textOf("StatusRCVGVirtualVolume");
+  if (db.textOf("StatusFailsafeMode") == "fail_wrt_on_err")
     half.options.push_back("fail_wrt_on_err");
-  if (textOf(db, "StatusAutoRecover") == "yes") half.options.push_back("auto_recover");
+  if (db.textOf("StatusAutoRecover") == "yes") half.options.push_back("auto_recover");
   runner.observed(array.getValue(), text.getValue(), PlanRunner::groupListing(half), 0);
 
-  const std::string link = textOf(db, "StatusRCLink");
+  const std::string link = db.textOf("StatusRCLink");
   if (isUnknown(link)) return;  // as if the link listing failed: nothing was read
   OrvString links;
   OrvVexaUtil::cliCommandText(cliShowRcopyLinks, 0, OrvString(), OrvString(), links, nullptr);
@@ -89,7 +83,7 @@ bool setPlaceholderState(OrvObjectDb& db, const std::vector<std::string>& pairs,
   // rcgate derives the start-up mode from RESYNC_WAIT_TIMEOUT at every
   // start; so does this, unless the mode itself is given.
   if (!givesStartupMode(pairs) && !db.setApplicationStartup()) return false;
-  const std::string site = textOf(db, "StatusCurrentDC");
+  const std::string site = db.textOf("StatusCurrentDC");
   if (site != "A" && site != "B") {
     err << "rcplan: object 'StatusCurrentDC' takes A or B, not '" << site << "'\n";
     return false;
@@ -100,14 +94,14 @@ bool setPlaceholderState(OrvObjectDb& db, const std::vector<std::string>& pairs,
 GatePlan planState(OrvBase& driver, std::ostream& out) {
   OrvObjectDb& db = *driver.getObjectDb();
   OrvRCVexa& c = *driver.getController();
-  const std::string site = textOf(db, "StatusCurrentDC");
+  const std::string site = db.textOf("StatusCurrentDC");
   out << "Array, group and target names are placeholders: this node on site " << site
       << ", local array " << c.getLocalArrayName() << " (group " << c.getLocalGroup()
       << ", target " << c.getLocalTarget() << "), remote array " << c.getRemoteArrayName()
       << " (group " << c.getRemoteGroup() << ", target " << c.getRemoteTarget() << ").\n";
   GatePlan plan;
-  if (isUnknown(textOf(db, "StatusLocalReplicationRole")) &&
-      isUnknown(textOf(db, "StatusRemoteReplicationRole"))) {
+  if (isUnknown(db.textOf("StatusLocalReplicationRole")) &&
+      isUnknown(db.textOf("StatusRemoteReplicationRole"))) {
     out << "With both roles UNKNOWN neither array could be read; rcgate would refuse the "
            "start on this node before the decision.\n";
     plan.gateExit = 2;

@@ -60,12 +60,6 @@ json valueOf(const OrvType* v) {
   return nullptr;
 }
 
-std::string textOf(OrvObjectDb& db, const char* name) {
-  OrvString value;
-  if (!db.getStrValByName(name, value, 0)) return "";
-  return value.getValue();
-}
-
 }  // namespace
 
 std::vector<std::string> orvRuleTableObjects(const OrvRuleDb& rules) {
@@ -287,8 +281,8 @@ std::string OrvDecisionRecord::text(OrvObjectDb& db, const OrvRCVexa* controller
   r["start"] = orv_decisions::isoTime(d_->startSec);
   long long duration = monotonicMs() - d_->startMono;
   r["duration_ms"] = duration < 0 ? 0 : duration;
-  r["node"] = textOf(db, "LocalHostName");
-  r["site"] = textOf(db, "StatusCurrentDC");
+  r["node"] = db.textOf("LocalHostName");
+  r["site"] = db.textOf("StatusCurrentDC");
   r["package"] = d_->package;
   r["configuration"] = configuration(db);
   if (controller != nullptr) {

@@ -8,9 +8,9 @@ OrvObjectNameIndex::OrvObjectNameIndex(const OrvObjectDb* db) {
   const int count = db->numberOfElements();
   index_.reserve(static_cast<size_t>(count) * 2);
   for (int i = 0; i < count; ++i) {
-    const OrvObject object = (*db)[i];
+    const OrvObject* object = db->objectAt(i);
     // emplace keeps the first object of a name, as the lookup by name does.
-    index_.emplace(object.getObjectName().getValue(), object.getIdx());
+    index_.emplace(object->getObjectName().getValue(), object->getIdx());
   }
 }
 

@@ -50,17 +50,6 @@ OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
 }
 
 OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
-                 OrvList<OrvCondition>* conditionList, const OrvString& text,
-                 OrvConditionMemo* memo)
-    : terminal_(1),
-      error_(0),
-      db_(db),
-      ruleSets_(ruleSets),
-      conditionList_(conditionList) {
-  parse(text.getValue(), memo);
-}
-
-OrvRule::OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
                  OrvList<OrvCondition>* conditionList, const char* text, OrvConditionMemo* memo)
     : terminal_(1),
       error_(0),

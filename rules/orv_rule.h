@@ -58,8 +58,6 @@ class OrvRule {
           OrvList<OrvCondition>* conditionList, const OrvString& text);
   // The same, using and filling memo (may be null).
   OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
-          OrvList<OrvCondition>* conditionList, const OrvString& text, OrvConditionMemo* memo);
-  OrvRule(OrvObjectDb* db, OrvList<OrvRuleFunction>* ruleSets,
           OrvList<OrvCondition>* conditionList, const char* text, OrvConditionMemo* memo);
   OrvRule(const OrvRule& other) = default;
   OrvRule& operator=(const OrvRule& other) = default;
@@ -133,18 +131,15 @@ class OrvRuleFunction {
 
   // Appends a copy of rule.
   void insertObj(OrvRule& rule);
-  // Appends the rule parsed from text (as insertObj of OrvRule(db, rule sets,
-  // condition list, text, memo)), built where it is kept.
-  void insertRuleText(const char* text, OrvConditionMemo* memo);
-  // Appends a copy of every rule of other, a set reference renamed by
-  // rename (the same as parsing each text with its reference renamed).
-  void insertRenamedCopies(const OrvRuleFunction& other, OrvString (*rename)(const OrvString&));
 
-  // The same two, carried out when the rules are first needed (evaluated,
-  // listed, printed or added to); texts, memo and other must outlive the
-  // set.  A decision visits a handful of a table's sets: the others are
-  // never made.  Conditions must then be in the condition list already
-  // (OrvRule::registerConditions), so that its order is what it would be.
+  // Appends the rules parsed from texts[first .. first+count-1] (with memo),
+  // or copies of other's rules with each set reference renamed by rename
+  // (the same as parsing each text with its reference renamed), when the
+  // rules are first needed (evaluated, listed, printed, copied or added
+  // to); texts, memo and other must outlive the set.  A decision visits a
+  // handful of a table's sets: the others are never made.  Conditions must
+  // then be in the condition list already (OrvRule::registerConditions), so
+  // that its order is what it would be.
   void deferRuleTexts(const char* const* texts, int first, int count, OrvConditionMemo* memo);
   void deferRenamedCopies(const OrvRuleFunction* other, OrvString (*rename)(const OrvString&));
 
@@ -163,6 +158,7 @@ class OrvRuleFunction {
  private:
   // Makes the deferred rules, once.
   void build() const;
+  void insertRenamedCopies(const OrvRuleFunction& other, OrvString (*rename)(const OrvString&));
 
   OrvString name_;
   mutable OrvList<OrvRule> rules_;

@@ -66,11 +66,6 @@ void OrvRuleFunction::insertObj(OrvRule& rule) {
   rules_.insertAtBack(rule);
 }
 
-void OrvRuleFunction::insertRuleText(const char* text, OrvConditionMemo* memo) {
-  build();
-  rules_.emplaceBack(db_, ruleSets_, conditionList_, text, memo);
-}
-
 void OrvRuleFunction::insertRenamedCopies(const OrvRuleFunction& other,
                                           OrvString (*rename)(const OrvString&)) {
   build();

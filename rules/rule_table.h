@@ -3,8 +3,8 @@
 // Three top-level rules select the family by replication mode.  The sync-
 // and periodic-mode families are written out as rule sets; the async-mode
 // family is the sync-mode family again with renamed rule sets, derived when
-// the table is built (asyncRuleSetName, asyncRuleText), so the two can never
-// drift apart.  Construction order of the sets: sync, periodic, async.
+// the table is built (asyncRuleSetName; asyncRuleText renames one rule text
+// the same way), so the two can never drift apart.  Construction order of the sets: sync, periodic, async.
 
 #ifndef RULES_RULE_TABLE_H_
 #define RULES_RULE_TABLE_H_
