@@ -573,14 +573,13 @@ bool alive(int pid, int ms = 2000) {
   return true;
 }
 
-// The simulator's journal (host path) shows a setrcopygroup still hanging.
-bool reverseHangs(const std::string& journal) {
+// The simulator's journal (host path) shows a command (a setrcopygroup by
+// default; '' for any) still hanging.
+bool commandHangs(const std::string& journal, const std::string& command = "setrcopygroup") {
   std::ifstream in(journal);
-  std::string line;
   bool hanging = false;
-  while (std::getline(in, line))
-    hanging |= line.find("\t-1\t") != std::string::npos &&
-               line.find("setrcopygroup") != std::string::npos;
+  for (std::string line; std::getline(in, line);)
+    hanging |= line.find("\t-1\t") != std::string::npos && line.find(command) != std::string::npos;
   return hanging;
 }
 
@@ -611,7 +610,7 @@ TEST_F(HostileSurroundings, StopSignalDuringAHungArrayCommand) {
     o.onPoll = [&](int pid) {
       ++ticks;
       if (sent == 0) {
-        if (!reverseHangs(journal)) return;
+        if (!commandHangs(journal)) return;
         hung = descendants(pid);
         kill(pid, SIGTERM);
         sent = 1;
@@ -700,9 +699,7 @@ TEST_F(HostileSurroundings, TheVerdictAndTheRecordMatchTheArrays) {
     o.env = c.env;
     o.onPoll = [&](int pid) {
       if (!c.signalOnHang || sent) return;
-      std::ifstream in(journal);
-      for (std::string line; std::getline(in, line);)
-        sent = sent || line.find("\t-1\t") != std::string::npos;
+      sent = commandHangs(journal, "");
       if (sent) kill(pid, SIGTERM);
     };
     GateRun r = run(o);
@@ -791,7 +788,7 @@ TEST_F(HostileSurroundings, KilledGateLeavesNoArrayCommandRunning) {
     orv_sandbox::RunOptions o;
     o.onPoll = [&](int pid) {
       if (!procs.empty()) return;
-      if (!reverseHangs(journal)) return;
+      if (!commandHangs(journal)) return;
       procs = descendants(pid);
       procs.push_back(pid);
       stateAtKill = sb_->readFile(std::string(arraysim::kDefaultDir) + "/state");

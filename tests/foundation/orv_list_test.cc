@@ -96,38 +96,24 @@ TEST(OrvList, MixedEditsAndReadsAgreeWithAVector) {
   OrvList<OrvString> list;
   std::vector<std::string> model;
   unsigned seed = 12345;
-  auto next = [&seed](unsigned n) {
+  auto next = [&seed](size_t n) {
     seed = seed * 1103515245u + 12345u;
-    return n == 0 ? 0u : (seed >> 16) % n;
+    return static_cast<int>(n == 0 ? 0 : (seed >> 16) % n);
   };
   for (int step = 0; step < 2000; ++step) {
     const std::string item = std::to_string(step);
-    const int size = static_cast<int>(model.size());
-    switch (next(5)) {
-      case 0: {
-        const int at = static_cast<int>(next(static_cast<unsigned>(size) + 1));
-        ASSERT_EQ(list.insertAt(at, OrvString(item.c_str())), 1);
-        model.insert(model.begin() + at, item);
-        break;
-      }
-      case 1:
-        if (size == 0) break;
-        {
-          const int at = static_cast<int>(next(static_cast<unsigned>(size)));
-          ASSERT_EQ(list.removeFrom(at), 1);
-          model.erase(model.begin() + at);
-        }
-        break;
-      case 2:
-        list.emplaceBack(item.c_str());
-        model.push_back(item);
-        break;
-      default:
-        if (size == 0) break;
-        {
-          const int at = static_cast<int>(next(static_cast<unsigned>(size)));
-          ASSERT_EQ(model[at], list[at]->data().getValue()) << "step " << step;
-        }
+    const int op = next(5), at = next(model.size() + (op == 0 ? 1 : 0));
+    if (op == 0) {
+      ASSERT_EQ(list.insertAt(at, OrvString(item.c_str())), 1);
+      model.insert(model.begin() + at, item);
+    } else if (op == 1 && !model.empty()) {
+      ASSERT_EQ(list.removeFrom(at), 1);
+      model.erase(model.begin() + at);
+    } else if (op == 2) {
+      list.emplaceBack(item.c_str());
+      model.push_back(item);
+    } else if (!model.empty()) {
+      ASSERT_EQ(model[at], list[at]->data().getValue()) << "step " << step;
     }
     ASSERT_EQ(list.numObjects(), static_cast<int>(model.size()));
     if (step % 50 == 0) {

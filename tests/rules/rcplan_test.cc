@@ -116,39 +116,37 @@ TEST(Rcplan, StatePrintsTheActionTheMatchedConditionsAndThePlan) {
   }
 }
 
-TEST(Rcplan, StateWithoutMatchingRuleSaysSo) {
-  const RunResult run = rcplan("--state StatusReplicationMode=Sync StatusLocalReplicationRole=Primary");
-  EXPECT_EQ(1, run.exitCode);
-  EXPECT_EQ(0u, run.out.find(
-                    "Not given, so at their start values: StatusRemoteReplicationRole StatusRCLink "
-                    "StatusFailsafeMode StatusForceFlag AUTO_NONCURDATA StatusRCVolumeGroup "
-                    "StatusRCVGVirtualVolume StatusFastFailbackOk StatusAutoRecover\n"
-                    "No rule matched.\n"))
-      << run.out;
-}
-
-// As at a start, the start-up mode follows RESYNC_WAIT_TIMEOUT unless given.
-TEST(Rcplan, StateDerivesTheStartupModeAsAStartDoes) {
-  const std::string state =
+// A hand-typed state: what was left out is named; the start-up mode follows
+// RESYNC_WAIT_TIMEOUT as at a start unless given; RPO_THRESHOLD takes
+// minutes up to 2^31-1, as its possible set says.
+TEST(Rcplan, StateNamesWhatWasLeftOutAndDerivesAsAStart) {
+  const std::string takeover =
       "--state StatusReplicationMode=Sync StatusLocalReplicationRole=Secondary "
       "StatusRemoteReplicationRole=Primary StatusRCLink=Up StatusRCVolumeGroup=Started "
       "StatusRCVGVirtualVolume=Synced";
-  for (const auto& c : std::vector<std::pair<std::string, std::string>>{
-           {"", "resyncwait"},
-           {" RESYNC_WAIT_TIMEOUT=0", "fastfailback"},
-           {" RESYNC_WAIT_TIMEOUT=0 ApplicationStartup=resyncwait", "resyncwait"}}) {
-    const RunResult run = rcplan(state + c.first);
-    EXPECT_NE(run.out.find(" : ApplicationStartup = " + c.second + "\n"), std::string::npos)
-        << c.first << "\n" << run.out;
-  }
-}
-
-// RPO_THRESHOLD takes minutes up to 2^31-1, as its possible set says.
-TEST(Rcplan, StateTakesTheWholeRpoThresholdRange) {
-  for (const char* minutes : {"0", "3600", "2147483647"}) {
-    const RunResult run = rcplan(std::string("--state RPO_THRESHOLD=") + minutes);
-    EXPECT_EQ(1, run.exitCode) << minutes << ": " << run.err;
-    EXPECT_EQ(run.out.find("\nNo rule matched.\n"), run.out.find('\n')) << minutes;
+  const struct {
+    std::string args;
+    int exitCode;
+    std::string part;  // "^TEXT": the output starts with TEXT
+  } cases[] = {
+      {"--state StatusReplicationMode=Sync StatusLocalReplicationRole=Primary", 1,
+       "^Not given, so at their start values: StatusRemoteReplicationRole StatusRCLink "
+       "StatusFailsafeMode StatusForceFlag AUTO_NONCURDATA StatusRCVolumeGroup "
+       "StatusRCVGVirtualVolume StatusFastFailbackOk StatusAutoRecover\nNo rule matched.\n"},
+      {takeover, 0, " : ApplicationStartup = resyncwait\n"},
+      {takeover + " RESYNC_WAIT_TIMEOUT=0", 0, " : ApplicationStartup = fastfailback\n"},
+      {takeover + " RESYNC_WAIT_TIMEOUT=0 ApplicationStartup=resyncwait", 0,
+       " : ApplicationStartup = resyncwait\n"},
+      {"--state RPO_THRESHOLD=0", 1, "\nNo rule matched.\n"},
+      {"--state RPO_THRESHOLD=3600", 1, "\nNo rule matched.\n"},
+      {"--state RPO_THRESHOLD=2147483647", 1, "\nNo rule matched.\n"},
+  };
+  for (const auto& c : cases) {
+    const RunResult run = rcplan(c.args);
+    EXPECT_EQ(c.exitCode, run.exitCode) << c.args << ": " << run.err;
+    const size_t at = run.out.find(c.part[0] == '^' ? c.part.substr(1) : c.part);
+    EXPECT_EQ(c.part[0] == '^' ? at == 0 : at != std::string::npos, true) << c.args << "\n"
+                                                                           << run.out;
   }
 }
 
